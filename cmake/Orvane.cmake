@@ -1,0 +1,41 @@
+# Shared build helpers.
+
+# Warnings for our own code.
+function(orvane_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# add_subdirectory for folders that may not exist yet in every checkout.
+macro(orvane_optional_subdirectory dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endmacro()
+
+# An engine library: plain C++ with QtCore/QtGui, no widgets.
+#   orvane_add_engine(orvane_table SOURCES a.cpp b.cpp LIBS Qt6::Core)
+function(orvane_add_engine name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  orvane_warnings(${name})
+endfunction()
+
+# A GoogleTest executable registered with ctest. Every test runs offscreen,
+# with SDL's dummy audio driver and with networking kept on loopback.
+#   orvane_add_test(table_tests SOURCES t.cpp LIBS orvane_table)
+function(orvane_add_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE orvane_test_support ${ARG_LIBS})
+  orvane_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;SDL_VIDEODRIVER=dummy;ORVANE_LAN_SCOPE=loopback;no_proxy=*;NO_PROXY=*;http_proxy=;https_proxy=;ORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
