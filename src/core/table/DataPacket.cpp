@@ -1,0 +1,400 @@
+// Reading and writing the XML data packet that holds a table:
+//
+//   <?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+//   <DATAPACKET Version="2.0"><METADATA><FIELDS>
+//   <FIELD attrname="ID" fieldtype="i4" readonly="true" SUBTYPE="Autoinc"/>
+//   <FIELD attrname="Name" fieldtype="string" WIDTH="50"/>
+//   <FIELD attrname="Comments" fieldtype="bin.hex" SUBTYPE="Text"/>
+//   </FIELDS><PARAMS AUTOINCVALUE="2"/></METADATA><ROWDATA>
+//   <ROW ID="1" Name="Holiday" Comments="first line&#10;second line"/>
+//   </ROWDATA></DATAPACKET>
+//
+// A null value is an absent attribute. Texts are UTF-8 with the XML escapes;
+// control characters are written as character references so that line breaks
+// and tabs come back unchanged.
+#include "TableData.h"
+
+#include <pugixml.hpp>
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+namespace orvane::table::detail {
+
+namespace {
+
+// ---------------------------------------------------------------- writing
+
+// A growable byte buffer; appends without zero-filling.
+class Out {
+public:
+    explicit Out(std::size_t reserve) { m_s.reserve(reserve); }
+    void put(char c) { m_s.push_back(c); }
+    void put(const char *s) { m_s.append(s); }
+    void put(const char *s, std::size_t n) { m_s.append(s, n); }
+    void putInt(qint64 v)
+    {
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, v);
+        m_s.append(buf, r.ptr);
+    }
+    // UTF-16 to UTF-8 with the escapes an attribute value needs.
+    void putEscaped(const QString &text)
+    {
+        const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+        const qsizetype n = text.size();
+        // Worst case six bytes per code unit ("&quot;", "&#31;").
+        const std::size_t start = m_s.size();
+        m_s.resize(start + std::size_t(n) * 6);
+        char *o = m_s.data() + start;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = p[i];
+            if (c < 0x80) {
+                switch (c) {
+                case '&': std::memcpy(o, "&amp;", 5); o += 5; break;
+                case '<': std::memcpy(o, "&lt;", 4); o += 4; break;
+                case '>': std::memcpy(o, "&gt;", 4); o += 4; break;
+                case '"': std::memcpy(o, "&quot;", 6); o += 6; break;
+                default:
+                    if (c < 0x20) {
+                        *o++ = '&';
+                        *o++ = '#';
+                        if (c >= 10)
+                            *o++ = char('0' + c / 10);
+                        *o++ = char('0' + c % 10);
+                        *o++ = ';';
+                    } else {
+                        *o++ = char(c);
+                    }
+                }
+            } else if (c < 0x800) {
+                *o++ = char(0xC0 | (c >> 6));
+                *o++ = char(0x80 | (c & 0x3F));
+            } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
+                const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(p[i + 1]) - 0xDC00);
+                ++i;
+                *o++ = char(0xF0 | (u >> 18));
+                *o++ = char(0x80 | ((u >> 12) & 0x3F));
+                *o++ = char(0x80 | ((u >> 6) & 0x3F));
+                *o++ = char(0x80 | (u & 0x3F));
+            } else {
+                // A lone surrogate cannot be written as UTF-8: U+FFFD.
+                const char16_t u = (c >= 0xD800 && c <= 0xDFFF) ? char16_t(0xFFFD) : c;
+                *o++ = char(0xE0 | (u >> 12));
+                *o++ = char(0x80 | ((u >> 6) & 0x3F));
+                *o++ = char(0x80 | (u & 0x3F));
+            }
+        }
+        m_s.resize(std::size_t(o - m_s.data()));
+    }
+    std::string take() { return std::move(m_s); }
+
+private:
+    std::string m_s;
+};
+
+const char *typeAttributes(const FieldDef &def)
+{
+    switch (def.type) {
+    case FieldType::AutoInc: return "fieldtype=\"i4\" readonly=\"true\" SUBTYPE=\"Autoinc\"";
+    case FieldType::String: return "fieldtype=\"string\"";
+    case FieldType::Memo: return "fieldtype=\"bin.hex\" SUBTYPE=\"Text\"";
+    case FieldType::SmallInt: return "fieldtype=\"i2\"";
+    case FieldType::Integer: return "fieldtype=\"i4\"";
+    case FieldType::LargeInt: return "fieldtype=\"i8\"";
+    case FieldType::Boolean: return "fieldtype=\"boolean\"";
+    }
+    return "";
+}
+
+// ---------------------------------------------------------------- reading
+
+// ASCII comparison without case, for the fixed words of the format.
+bool sameWord(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b) {
+        char x = *a, y = *b;
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 32);
+        if (x != y)
+            return false;
+    }
+    return *a == *b;
+}
+
+[[noreturn]] void fail(const QString &source, const QString &reason) { throw FileFormatError(source, reason); }
+
+bool parseInteger(const char *s, qint64 &out)
+{
+    const std::size_t n = std::strlen(s);
+    if (n == 0)
+        return false;
+    auto r = std::from_chars(s, s + n, out);
+    return r.ec == std::errc() && r.ptr == s + n;
+}
+
+bool parseBoolean(const char *s, qint64 &out)
+{
+    if (sameWord(s, "TRUE") || !std::strcmp(s, "1")) {
+        out = 1;
+        return true;
+    }
+    if (sameWord(s, "FALSE") || !std::strcmp(s, "0")) {
+        out = 0;
+        return true;
+    }
+    return false;
+}
+
+FieldDef readFieldDef(const pugi::xml_node &node, const QString &source)
+{
+    FieldDef def;
+    def.name = QString::fromUtf8(node.attribute("attrname").value());
+    if (def.name.isEmpty())
+        fail(source, QStringLiteral("a field definition has no name"));
+    const char *type = node.attribute("fieldtype").value();
+    const char *subtype = node.attribute("SUBTYPE").value();
+    if (!std::strcmp(type, "i4"))
+        def.type = sameWord(subtype, "Autoinc") ? FieldType::AutoInc : FieldType::Integer;
+    else if (!std::strcmp(type, "string") || !std::strcmp(type, "string.uni"))
+        def.type = FieldType::String;
+    else if (!std::strcmp(type, "bin.hex") && (sameWord(subtype, "Text") || sameWord(subtype, "WideText")))
+        def.type = FieldType::Memo;
+    else if (!std::strcmp(type, "i2"))
+        def.type = FieldType::SmallInt;
+    else if (!std::strcmp(type, "i8"))
+        def.type = FieldType::LargeInt;
+    else if (!std::strcmp(type, "boolean"))
+        def.type = FieldType::Boolean;
+    else
+        fail(source, QStringLiteral("field '%1' has the unsupported type '%2'").arg(def.name, QString::fromUtf8(type)));
+    if (def.type == FieldType::String) {
+        const pugi::xml_attribute width = node.attribute("WIDTH");
+        if (width) {
+            qint64 w = 0;
+            if (!parseInteger(width.value(), w) || w < 0 || w > 1'000'000'000)
+                fail(source, QStringLiteral("field '%1' has the invalid width '%2'").arg(def.name, QString::fromUtf8(width.value())));
+            def.size = int(w);
+        }
+    }
+    return def;
+}
+
+// Short texts repeat a lot in a column (record types, list names, groups):
+// a small cache per column shares one QString for equal texts, which saves
+// both time and memory. A column whose texts do not repeat switches it off.
+class TextCache {
+public:
+    QString get(const char *s, std::size_t n)
+    {
+        if (!m_enabled || n > 40)
+            return QString::fromUtf8(s, qsizetype(n));
+        std::uint32_t h = 2166136261u;
+        for (std::size_t i = 0; i < n; ++i)
+            h = (h ^ std::uint8_t(s[i])) * 16777619u;
+        Entry &e = m_entries[h & (Size - 1)];
+        if (e.filled && e.key.size() == n && std::memcmp(e.key.data(), s, n) == 0) {
+            ++m_hits;
+            return e.value;
+        }
+        if (++m_misses == 512 && m_hits < 256)
+            m_enabled = false;
+        e.filled = true;
+        e.key.assign(s, n);
+        e.value = QString::fromUtf8(s, qsizetype(n));
+        return e.value;
+    }
+
+private:
+    static constexpr std::size_t Size = 64;
+    struct Entry {
+        bool filled = false;
+        std::string key;
+        QString value;
+    };
+    Entry m_entries[Size];
+    unsigned m_hits = 0;
+    unsigned m_misses = 0;
+    bool m_enabled = true;
+};
+
+} // namespace
+
+void validateDefs(const QList<FieldDef> &defs)
+{
+    if (defs.size() > 4096)
+        throw TableError(QStringLiteral("Too many fields (%1)").arg(defs.size()));
+    int autoIncs = 0;
+    for (qsizetype i = 0; i < defs.size(); ++i) {
+        const FieldDef &def = defs[i];
+        const QString &name = def.name;
+        bool valid = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
+        for (QChar c : name)
+            valid = valid && (c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.');
+        if (!valid)
+            throw TableError(QStringLiteral("Invalid field name '%1'").arg(name));
+        for (qsizetype j = 0; j < i; ++j) {
+            if (defs[j].name.compare(name, Qt::CaseInsensitive) == 0)
+                throw TableError(QStringLiteral("Duplicate field name '%1'").arg(name));
+        }
+        if (def.size < 0)
+            throw TableError(QStringLiteral("Field '%1' has a negative size").arg(name));
+        if (def.type == FieldType::AutoInc && ++autoIncs > 1)
+            throw TableError(QStringLiteral("More than one auto-increment field ('%1')").arg(name));
+    }
+}
+
+std::string writeDataPacket(const QList<FieldDef> &defs, const std::vector<Cell> &cells,
+                            const std::vector<std::uint32_t> &rowOrder, qint64 nextAutoInc)
+{
+    const std::size_t nf = std::size_t(defs.size());
+    // Attribute prefixes " Name=\"" once per field.
+    std::vector<std::string> prefix(nf);
+    std::size_t estimate = 256;
+    for (std::size_t f = 0; f < nf; ++f) {
+        prefix[f] = " " + defs[qsizetype(f)].name.toStdString() + "=\"";
+        estimate += prefix[f].size() + 8;
+    }
+    Out out(estimate * (rowOrder.size() + 1) + 64 * rowOrder.size());
+    out.put("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>\n");
+    for (const FieldDef &def : defs) {
+        out.put("<FIELD attrname=\"");
+        out.putEscaped(def.name);
+        out.put("\" ");
+        out.put(typeAttributes(def));
+        if (def.type == FieldType::String) {
+            out.put(" WIDTH=\"");
+            out.putInt(def.size);
+            out.put('"');
+        }
+        out.put("/>\n");
+    }
+    out.put("</FIELDS><PARAMS AUTOINCVALUE=\"");
+    out.putInt(nextAutoInc);
+    out.put("\"/></METADATA><ROWDATA>\n");
+    for (std::uint32_t row : rowOrder) {
+        out.put("<ROW", 4);
+        const Cell *c = cells.data() + std::size_t(row) * nf;
+        for (std::size_t f = 0; f < nf; ++f) {
+            if (c[f].index() == 0)
+                continue;
+            out.put(prefix[f].data(), prefix[f].size());
+            if (c[f].index() == 1) {
+                const qint64 v = std::get<1>(c[f]);
+                if (defs[qsizetype(f)].type == FieldType::Boolean)
+                    out.put(v ? "TRUE" : "FALSE");
+                else
+                    out.putInt(v);
+            } else {
+                out.putEscaped(std::get<2>(c[f]));
+            }
+            out.put('"');
+        }
+        out.put("/>\n", 3);
+    }
+    out.put("</ROWDATA></DATAPACKET>\n");
+    return out.take();
+}
+
+Content parseDataPacket(char *data, std::size_t size, const QString &source)
+{
+    if (size == 0)
+        fail(source, QStringLiteral("the file is empty"));
+    pugi::xml_document doc;
+    // Only escapes: line breaks and tabs inside values stay as they are.
+    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(data, size, pugi::parse_escapes, pugi::encoding_auto);
+    if (!parsed)
+        fail(source, QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(parsed.description())).arg(parsed.offset));
+    const pugi::xml_node root = doc.document_element();
+    if (std::strcmp(root.name(), "DATAPACKET") != 0)
+        fail(source, QStringLiteral("not a table file (no DATAPACKET element)"));
+    const pugi::xml_node meta = root.child("METADATA");
+    const pugi::xml_node fields = meta.child("FIELDS");
+    if (!fields)
+        fail(source, QStringLiteral("the field definitions are missing"));
+
+    Content content;
+    for (pugi::xml_node node = fields.child("FIELD"); node; node = node.next_sibling("FIELD"))
+        content.defs.append(readFieldDef(node, source));
+    if (content.defs.isEmpty())
+        fail(source, QStringLiteral("the table has no fields"));
+    try {
+        validateDefs(content.defs);
+    } catch (const TableError &e) {
+        fail(source, e.message());
+    }
+
+    const std::size_t nf = std::size_t(content.defs.size());
+    std::vector<std::string> names(nf);
+    std::vector<FieldType> types(nf);
+    int autoInc = -1;
+    for (std::size_t f = 0; f < nf; ++f) {
+        names[f] = content.defs[qsizetype(f)].name.toStdString();
+        types[f] = content.defs[qsizetype(f)].type;
+        if (types[f] == FieldType::AutoInc)
+            autoInc = int(f);
+    }
+
+    qint64 next = 1;
+    if (const pugi::xml_attribute a = meta.child("PARAMS").attribute("AUTOINCVALUE")) {
+        if (!parseInteger(a.value(), next) || next < 1 || next > qint64(INT32_MAX) + 1)
+            fail(source, QStringLiteral("invalid AUTOINCVALUE '%1'").arg(QString::fromUtf8(a.value())));
+    }
+
+    std::vector<TextCache> caches(nf);
+    const pugi::xml_node rowData = root.child("ROWDATA");
+    std::size_t rows = 0;
+    for (pugi::xml_node row = rowData.child("ROW"); row; row = row.next_sibling("ROW"))
+        ++rows;
+    content.cells.resize(rows * nf);
+    content.rowCount = rows;
+    std::size_t r = 0;
+    for (pugi::xml_node row = rowData.child("ROW"); row; row = row.next_sibling("ROW"), ++r) {
+        Cell *cells = content.cells.data() + r * nf;
+        std::size_t expect = 0; // attributes usually come in field order
+        for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
+            const char *name = a.name();
+            std::size_t f = nf;
+            if (expect < nf && names[expect] == name) {
+                f = expect;
+            } else {
+                for (std::size_t k = 0; k < nf; ++k) {
+                    if (names[k] == name) {
+                        f = k;
+                        break;
+                    }
+                }
+            }
+            if (f == nf)
+                continue; // RowState and other attributes that are not fields
+            expect = f + 1;
+            const char *value = a.value();
+            const FieldType type = types[f];
+            if (isTextType(type)) {
+                cells[f] = caches[f].get(value, std::strlen(value));
+                continue;
+            }
+            qint64 v = 0;
+            bool ok = type == FieldType::Boolean ? parseBoolean(value, v) : parseInteger(value, v);
+            if (ok && type == FieldType::SmallInt)
+                ok = v >= INT16_MIN && v <= INT16_MAX;
+            else if (ok && (type == FieldType::Integer || type == FieldType::AutoInc))
+                ok = v >= INT32_MIN && v <= INT32_MAX;
+            if (!ok)
+                fail(source, QStringLiteral("row %1: '%2' is not a valid value for field '%3'")
+                                 .arg(r + 1)
+                                 .arg(QString::fromUtf8(value), content.defs[qsizetype(f)].name));
+            cells[f] = v;
+            if (int(f) == autoInc && v >= next)
+                next = v + 1;
+        }
+    }
+    content.nextAutoInc = next;
+    return content;
+}
+
+} // namespace orvane::table::detail
