@@ -1,7 +1,17 @@
-#include <QApplication>
+// Orvane: start-up. The root folder is the current directory; the last
+// command-line argument names a picture to open.
+#include "core/OrvaneApplication.h"
+#include "core/Services.h"
+#include "core/Startup.h"
+#include "core/TOrvane1.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    OrvaneApplication app(argc, argv);
+    orvane::installServices(orvane::Services::real());
+    orvane::Windows windows = orvane::CreateWindows(app.arguments());
+    Orvane1->resize(Orvane1->WINWIDTH, Orvane1->WINHEIGHT);
+    Orvane1->move(Orvane1->WINLEFT, Orvane1->WINTOP);
+    Orvane1->show();
+    return app.exec();
 }

@@ -1,0 +1,299 @@
+#pragma once
+// The main window. It owns the program's shared state (the public fields
+// below, read and set by every other window) and the top-level controls:
+// toolbar, main tab control and status bar. Each tab's controls and handlers
+// are members too, but are built and defined in their subsystem's folder:
+//   browse/ThumbsTab.cpp      ThumbNails tab      edit/EditTab.cpp       Edit tab
+//   organizer/OrganizeTab.cpp Organize tab        slideshow/SlideShowTab.cpp Slide Show tab
+//   share/BatchTab.cpp        Batch tab           organizer/MediaTab.cpp MultiMedia tab
+//   share/EMailTab.cpp        Cloud / EMail tab
+// Operations of areas not built yet are in core/NotYetBuilt.cpp.
+#include "core/engine/FileTypes.h"
+#include "core/engine/MainWindowRules.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QSplitter;
+class QSplitterHandle;
+class QStatusBar;
+class QTableWidget;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+class QFrame;
+class TImage;
+
+using orvane::AlphaColor;
+
+class TOrvane1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the create handler. The window is not shown yet.
+    explicit TOrvane1(const QStringList &arguments, QWidget *parent = nullptr);
+    ~TOrvane1() override;
+
+    // ---- Paths and platform mode ----
+    QString ROOTPATH;
+    QString FILE_DELIM;
+    QChar FILE_DELIM2;
+    bool MAC_FLG = false;
+    QString MACAPP_PATH;
+    QString HELPPATH;
+    QString STYLE_PATH;
+    QString BMP_PATH;
+    QString BMPFILE_EXT;
+
+    // ---- Window ----
+    QString HLDCAPTION;
+    QString STYLE_NAME;
+    int WINLEFT = 50, WINTOP = 50, WINHEIGHT = 628, WINWIDTH = 969;
+    int IMAGE1_HEIGHT = 230;
+    QLabel *Label3A = nullptr;
+
+    // ---- Current picture ----
+    QString CURRENT_PATH, HLDPATH, HLDPATH2, CURRENT_PHOTOPATH, LASTPICTURE, PICTFILENAME;
+
+    // ---- Thumbnails ----
+    QString CURRENT_THUMBS;
+    int TOTLTHMBDSP = 1;
+
+    // ---- Organizer ----
+    QString CURRENT_PHOTOALBUMFILE, CURR_PHOTOALBUM, CURR_TYPE, CURR_ALBPHOFILE;
+    int WKALBCOUNT = 1, WKVIDCOUNT = 1, WKMUSCOUNT = 1;
+
+    // ---- Slide shows ----
+    QString CURRENT_SLIDESHOWFILE, CURRENT_SLIDESHOWAUDFILE, CURRENT_SLIDESHOWHDRFILE;
+    QString CURRENT_SLIDESHOW, CURRENT_SLIDESHOWAUD, CURRENT_SSPICTURE, CURRENT_SSAUDIO;
+    AlphaColor BACKGRND_CLR = 0xFF000000, INNERFRAM_CLR = 0xFF8A2BE2, OUTERFRAM_CLR = 0xFF2E8B57;
+
+    // ---- Start choices and options ----
+    QString START_THUMBNAILS, START_SLIDESHOW, START_FAVORITES;
+    bool QKSTRTNO_FLG = false;
+    QString LOCAL_USER;
+    QString SAVETOTRAN_FOLDER;
+    bool AUTOSAVETRAN_FLG = false;
+    bool HGRIDLINES_FLG = false, VGRIDLINES_FLG = false;
+    bool USETOEMAIL_FLG = false;
+    int NUMEMAIL_READ = 10;
+    int JPG_QUAL = 100;
+    QVariant MULTPLYFONT = 1;
+
+    // ---- Window "exists" flags and help origins ----
+    bool OPTIONS_FLG = false, SLIDESHOW_FLG = false, SLIDESHOW2_FLG = false, PRNTPRMPT_FLG = false,
+         EMSETUP_FLG = false, HELPWIN_FLG = false;
+    bool FRMOPTIONS_FLG = false, FRMPRINT_FLG = false, FRMCAM_FLG = false, FRMTETH_FLG = false,
+         FRMCLOUD_FLG = false;
+
+    // ---- Dialog protocol ----
+    bool CANCEL_FLG = false;
+    QString MESSAGEWIN_MSG;
+    QString FRMSAVE_FLG;
+
+    // ---- Mail ----
+    QString EMAIL_MODE, FROM_EMAIL;
+
+    // ---- File types (EXT_PICT_ARR, FILETYPE_ARR, ... and their routines) ----
+    orvane::FileTypes Types;
+
+    // ---- Editing ----
+    QString DRAW_MODE, FOCUSEDCONTROL;
+    AlphaColor DRAW_COLOR = 0xFF000000, PATHFILL_CLR = 0xFF008000, PATHINN_CLR = 0xFF000000,
+               PATHOUT_CLR = 0xFF808080;
+    double DRAWPEN_THK = 1.0, DRWSHPPEN_THK = 1.0;
+    double WKARCANGLE = 180.0, WKARCANGLE2 = 180.0, WKFONTWIDTH = 100.0, WKFONTHEIGHT = 100.0;
+    int HLDLIST8_INDEX = -1;
+    bool DRWFIL_FLG = true;
+    static constexpr int kUndoRows = 302, kUndoColumns = 81;
+    std::vector<std::array<QString, kUndoColumns>> DRWIMAGE_ARR;
+    int IMAGE_ARRPOS = 0, UNDO_POS = 0;
+    bool NEEDSAVE_FLG = false;
+
+    // ---- Batch ----
+    QString HPWIDTH, HPHEIGHT, DSTMODE;
+
+    // ---- Opened-pictures history ----
+    QStringList OpenedPictures;
+    int OpenedPicturesPos = -1;
+
+    // ---- Shared routines ----
+    static int InStrRev(const QString &text, QChar ch);
+    static QString FlopDate(const QDateTime &when);
+    void ShellOpen(const QString &target);
+    void SetColorOptions();
+    void SetDialogFilter();
+    void SetDefaults();
+    void ClearTempFolder();
+    // Shows the message window with MESSAGEWIN_MSG modally; CANCEL_FLG holds the answer.
+    void ShowMessageWin();
+    orvane::MainTab activeTab() const;
+    void setActiveTab(orvane::MainTab tab);
+    QString path(const QString &folder) const { return ROOTPATH + FILE_DELIM + folder; }
+
+    // Operations of other areas called at start-up, show and close.
+    void FillPasswordTables();
+    void OpenOrganizerStore(const QString &file);
+    void OpenSlideShowTable(const QString &folder, const QString &file);
+    void OpenEMailAccounts(const QString &file);
+    void OpenOptions();
+    void SaveWindowOptions();
+    void LoadThumbNails();
+    void FillAlbumChoices();
+    void RebuildOrganizerTrees();
+    void FillAlbumPictureList();
+    void LoadSlideShowTree();
+    void FillSlideShowChoices();
+    void LoadPicture();
+    void FindList();
+    void SetupTetherProfile();
+    void ChkSaveEdits();
+    void StopMediaPlayer();
+    void LayoutOrganizePanel();
+    void LayoutMailPanel();
+    void LayoutBatchPanel();
+    void SetMailGridColumns();
+    void FillFilterLists();
+    void ResizePanel10();
+
+    // ---- Top-level controls ----
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *TOpenBtn = nullptr, *TPrevBtn = nullptr, *TNextBtn = nullptr, *THelpBtn = nullptr,
+                *UndoBtn = nullptr, *FavoriteBtn = nullptr, *SaveBtn = nullptr, *PrintBtn = nullptr,
+                *OptionsBtn = nullptr, *DeleteBtn = nullptr, *SendPictBtn = nullptr, *GroupBtn = nullptr,
+                *OrgEMBtn = nullptr, *ShareBtn = nullptr, *CameraBtn = nullptr, *TUpldGoogBtn = nullptr,
+                *TUpldFBBtn = nullptr, *TUpldflckrBtn = nullptr;
+    QTabWidget *TabControl1 = nullptr;
+    QWidget *TabThumbs = nullptr, *TabEdit = nullptr, *TabOrganize = nullptr, *TabSlideShow = nullptr,
+            *TabBatch = nullptr, *TabMedia = nullptr, *TabEMail = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QToolButton *MnuBtn1 = nullptr;
+    QLabel *Label35 = nullptr;
+    QTimer *Timer1 = nullptr, *Timer2 = nullptr;
+
+    // ---- ThumbNails tab (browse/ThumbsTab.cpp) ----
+    QListWidget *ListBox7 = nullptr;
+    QComboBox *CMBFILTER = nullptr, *CMBFAVORITES = nullptr, *CMBSLSTHM = nullptr;
+    int ThumbColumns = 0;
+
+    // ---- Edit tab (edit/EditTab.cpp) ----
+    QScrollArea *ScrollBox1 = nullptr;
+    TImage *Image1 = nullptr, *Image2 = nullptr, *Image3 = nullptr, *Image6 = nullptr;
+    QTabWidget *TabControl2 = nullptr;
+    QWidget *TabItem6 = nullptr, *TabItem7 = nullptr, *TabItem8 = nullptr, *TabItem9 = nullptr,
+            *TabItem10 = nullptr;
+    QWidget *Panel10 = nullptr, *Layout1 = nullptr;
+    QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr, *ListBox3 = nullptr, *ListBox8 = nullptr;
+    QSlider *TrackBar1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    TImage *Image7 = nullptr, *Image8 = nullptr, *Image9 = nullptr;
+    QToolButton *MoveBtn = nullptr;
+    QFrame *Splitter4 = nullptr;
+    QMenu *PopupMenu4 = nullptr;
+
+    // ---- Organize tab (organizer/OrganizeTab.cpp) ----
+    QTreeWidget *TreeView1 = nullptr;
+    QWidget *Panel9 = nullptr;
+    QToolButton *OrgNewBtn = nullptr, *OrgSavBtn = nullptr, *OrgAddBtn = nullptr, *OrgDelBtn = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+
+    // ---- Slide Show tab (slideshow/SlideShowTab.cpp) ----
+    QTreeWidget *TreeView2 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QListWidget *ListBox4 = nullptr;
+    QComboBox *CMBTIME2 = nullptr, *CMBSLS = nullptr;
+    QMenu *PopupMenu2 = nullptr, *PopupMenu3 = nullptr;
+
+    // ---- Batch tab (share/BatchTab.cpp) ----
+    QListWidget *ListBox11 = nullptr;
+    QWidget *Panel4 = nullptr;
+    QRadioButton *RDBTCOPY = nullptr, *RDUSE1 = nullptr;
+    QLineEdit *Edit5 = nullptr, *Edit6 = nullptr;
+    QMenu *PopupMenu5 = nullptr;
+
+    // ---- MultiMedia tab (organizer/MediaTab.cpp) ----
+    QWidget *MediaPlayerControl2 = nullptr;
+    TImage *Image11 = nullptr;
+    QTreeWidget *TreeView3 = nullptr;
+    QListWidget *ListBox12 = nullptr;
+    bool PLAY_MLIST_FLG = false;
+
+    // ---- Cloud / EMail tab (share/EMailTab.cpp) ----
+    QWidget *PanelEM = nullptr, *Panel3 = nullptr;
+    QToolBar *ToolBar3 = nullptr;
+    QToolButton *ViewBtn = nullptr, *DownLoadBtn = nullptr;
+    QLabel *Label36 = nullptr;
+    QTabWidget *TabControl3 = nullptr;
+    QTableWidget *StringGrid4 = nullptr;
+    QLineEdit *Edit15 = nullptr, *Edit18 = nullptr;
+    QTreeWidget *ListVewAlbs = nullptr, *ListVewPhots = nullptr, *ListVewSets = nullptr, *ListVewPhots2 = nullptr;
+
+    // ---- Handlers ----
+    void TabControl1Change();
+    void TabControl2Change();
+    void MnuBtn1Click();
+    void Timer1Timer();
+    void DownLoadBtnClick();
+
+    // The last text set in the status label (also what tests read).
+    QString statusText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void FormShow();
+    void FormClose();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildTabs();
+    void BuildThumbsTab();
+    void BuildEditTab();
+    void BuildOrganizeTab();
+    void BuildSlideShowTab();
+    void BuildBatchTab();
+    void BuildMediaTab();
+    void BuildEMailTab();
+    void ApplyResizeRules();
+    void setStatus(const QString &text);
+    QString lastArgument() const;
+
+    QStringList m_arguments;
+    bool m_shown = false;
+
+public:
+    // Private fields of the main window (kept public for the tests of the start values).
+    QString PARM_FILE;
+    bool SKIP_FLG = false;
+    QString SETFOLDER;
+    QString WKFILTER;
+    int HLDFILTER_INDEX = 3, HLDFILTER_INDEX2 = 3, HLDFILTER_INDEX3 = 6, HLDFILTER_INDEX4 = 12;
+    QString SELEXT;
+    QString PICTFOLDER, COPYMOVETO_FOLDER, WKDWNLD_PATH;
+    bool MOUSEDOWNSPLT_FLG = false;
+    // The open dialog's current filter and index (what SetDialogFilter gives it).
+    QString OpenDialog1Filter;
+    int OpenDialog1FilterIndex = 1;
+};
+
+extern TOrvane1 *Orvane1;
