@@ -6,7 +6,8 @@
 // shape fields), a ShapeControls snapshot of the sub-tab's controls, a
 // CanvasStyle for the working picture and a ShapePreview for the preview
 // picture, and passes them in. Every drawing call opens its own QPainter on
-// the picture it is given, so no other painter may be active on it.
+// the picture it is given, so no other painter may be active on it; a
+// picture in a palette or grey format is widened to 32-bit ARGB first.
 #pragma once
 
 #include "edit/shapes/ShapePath.h"
