@@ -1,0 +1,136 @@
+// Geometric edits (rotate, resize, flip), threads, and small shared helpers.
+#include "edit/filters/Internal.h"
+
+#include <atomic>
+#include <thread>
+
+namespace orvane::filters {
+namespace {
+std::atomic<int> g_threads{0};
+}
+
+void setThreadCount(int threads) { g_threads.store(std::max(0, threads)); }
+
+int threadCount() { return detail::effectiveThreads(); }
+
+QImage toPremultiplied(const QImage &image)
+{
+    if (image.isNull())
+        return QImage();
+    if (image.format() == QImage::Format_ARGB32_Premultiplied)
+        return image;
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage rotated(const QImage &image, double degrees)
+{
+    using namespace detail;
+    if (image.isNull() || !std::isfinite(degrees))
+        return image.isNull() ? QImage() : image.copy();
+    double a = std::fmod(degrees, 360.0);
+    if (a < 0)
+        a += 360.0;
+    const QImage src = toPremultiplied(image);
+    const int w = src.width(), h = src.height();
+    // Quarter turns are exact pixel moves.
+    const int quarter = int(std::lround(a / 90.0)) % 4;
+    if (std::fabs(a - 90.0 * std::lround(a / 90.0)) < 1e-9) {
+        if (quarter == 0)
+            return src.copy();
+        const bool swap = quarter % 2 == 1;
+        QImage out = newImage(swap ? h : w, swap ? w : h);
+        if (out.isNull())
+            return QImage();
+        const int ow = out.width();
+        parallelFor(out.height(), [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y) {
+                u32 *o = rowOf(out, y);
+                for (int x = 0; x < ow; ++x) {
+                    // Clockwise quarter turn: out(x, y) = src(y, h - 1 - x).
+                    int sx, sy;
+                    if (quarter == 1) { sx = y; sy = h - 1 - x; }
+                    else if (quarter == 2) { sx = w - 1 - x; sy = h - 1 - y; }
+                    else { sx = w - 1 - y; sy = x; }
+                    o[x] = rowOf(src, sy)[sx];
+                }
+            }
+        });
+        return out;
+    }
+    const double r = a * kPi / 180.0;
+    const double c = std::cos(r), s = std::sin(r);
+    const int ow = int(std::floor(std::fabs(w * c) + std::fabs(h * s) + 1e-6));
+    const int oh = int(std::floor(std::fabs(w * s) + std::fabs(h * c) + 1e-6));
+    if (ow <= 0 || oh <= 0)
+        return QImage();
+    const float cx = float(w) / 2.f, cy = float(h) / 2.f, ocx = float(ow) / 2.f, ocy = float(oh) / 2.f;
+    const float fc = float(c), fs = float(s);
+    return warp(src, ow, oh, Edge::Transparent, [=](float x, float y, float &sx, float &sy) {
+        const float dx = x - ocx, dy = y - ocy;
+        sx = fc * dx + fs * dy + cx;
+        sy = -fs * dx + fc * dy + cy;
+        return true;
+    });
+}
+
+QImage resized(const QImage &image, int width, int height)
+{
+    if (image.isNull() || width <= 0 || height <= 0)
+        return QImage();
+    const QImage src = toPremultiplied(image);
+    if (width == src.width() && height == src.height())
+        return src.copy();
+    return src.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage flipped(const QImage &image, bool horizontal)
+{
+    if (image.isNull())
+        return QImage();
+    return image.mirrored(horizontal, !horizontal);
+}
+
+namespace detail {
+
+int effectiveThreads()
+{
+    const int t = g_threads.load();
+    if (t > 0)
+        return t;
+    static const int cores = std::max(1u, std::thread::hardware_concurrency());
+    return int(cores);
+}
+
+QImage targetFor(const Args &a, const QImage &input, const char *name)
+{
+    QImage t = a.img(name);
+    if (t.isNull()) {
+        QImage empty = newImage(input.width(), input.height());
+        empty.fill(0);
+        return empty;
+    }
+    if (t.size() != input.size())
+        t = resized(t, input.width(), input.height());
+    return t;
+}
+
+QImage crossFade(const QImage &a, const QImage &b, double t)
+{
+    const u32 w = weight256(t);
+    return blendBy(a, b, [w](int, int) { return w; });
+}
+
+float valueNoise(float x, float y, u32 seed)
+{
+    const float fx = std::floor(x), fy = std::floor(y);
+    const u32 ix = u32(int(fx)), iy = u32(int(fy));
+    float tx = x - fx, ty = y - fy;
+    tx = tx * tx * (3.f - 2.f * tx);
+    ty = ty * ty * (3.f - 2.f * ty);
+    const float a = noise01(ix, iy, seed), b = noise01(ix + 1, iy, seed);
+    const float c = noise01(ix, iy + 1, seed), d = noise01(ix + 1, iy + 1, seed);
+    return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * ty;
+}
+
+} // namespace detail
+} // namespace orvane::filters
