@@ -305,7 +305,8 @@ DecodeResult decodeThumbnail(const QString &path, QSize box)
     DecodeResult result = decodeWithLimits(path, limits);
     if (!result.ok())
         return result;
-    const QSize fitted = fitInside(result.image.size(), box);
+    // Fitted from the full size: a reduced decode may have rounded the proportions.
+    const QSize fitted = fitInside(result.originalSize.isValid() ? result.originalSize : result.image.size(), box);
     if (fitted != result.image.size())
         result.image = detail::normalized(
             result.image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
