@@ -13,10 +13,21 @@
 
 namespace orvane {
 
-Windows::~Windows()
+Windows::~Windows() { clear(); }
+
+void Windows::clear()
 {
     while (!all.empty())
         all.pop_back();
+}
+
+Windows &Windows::operator=(Windows &&other)
+{
+    if (this != &other) {
+        clear();
+        all = std::move(other.all);
+    }
+    return *this;
 }
 
 Windows CreateWindows(const QStringList &arguments)
@@ -24,15 +35,15 @@ Windows CreateWindows(const QStringList &arguments)
     Windows w;
     auto *main = new TOrvane1(arguments);
     w.all.emplace_back(main);
-    w.all.emplace_back(new TSetOptn1(main));
-    w.all.emplace_back(new TCameraWin1(main));
-    w.all.emplace_back(new TEMailSet1(main));
-    w.all.emplace_back(new TGetUrl1(main));
-    w.all.emplace_back(new TGroup1(main));
-    w.all.emplace_back(new TMessageWin1(main));
-    w.all.emplace_back(new TQuikStart1(main));
-    w.all.emplace_back(new TSelectFile1(main));
-    w.all.emplace_back(new TTetherWin1(main));
+    w.all.emplace_back(new TSetOptn1);
+    w.all.emplace_back(new TCameraWin1);
+    w.all.emplace_back(new TEMailSet1);
+    w.all.emplace_back(new TGetUrl1);
+    w.all.emplace_back(new TGroup1);
+    w.all.emplace_back(new TMessageWin1);
+    w.all.emplace_back(new TQuikStart1);
+    w.all.emplace_back(new TSelectFile1);
+    w.all.emplace_back(new TTetherWin1);
     return w;
 }
 

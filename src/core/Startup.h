@@ -14,8 +14,10 @@ struct Windows {
     std::vector<std::unique_ptr<QWidget>> all;
     Windows() = default;
     Windows(Windows &&) = default;
-    Windows &operator=(Windows &&) = default;
+    Windows &operator=(Windows &&other);
     ~Windows();
+    // Destroys the windows, the main window last.
+    void clear();
 };
 
 // Creates the main window (running its create handler), then the options,

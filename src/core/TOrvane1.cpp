@@ -31,6 +31,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QHeaderView>
+#include <QLayout>
+#include <QResizeEvent>
 
 using orvane::MainTab;
 
@@ -40,10 +42,15 @@ TOrvane1::TOrvane1(const QStringList &arguments, QWidget *parent) : QMainWindow(
 {
     Orvane1 = this;
     setObjectName("Orvane1");
+    // The window may be made narrower than its controls' sizes: the resize
+    // rules (thumbnail columns from 2 up) decide what fits.
+    setMinimumSize(200, 200);
     DRWIMAGE_ARR.resize(kUndoRows);
     BuildToolBar();
     BuildTabs();
     BuildStatusBar();
+    if (layout())
+        layout()->setSizeConstraint(QLayout::SetNoConstraint);
     FormCreate(arguments);
 }
 
@@ -428,8 +435,7 @@ void TOrvane1::FormShow()
     static const QStringList cyanStyles = {"Blue.Style", "Green.Style", "Purple.Style", "Gray.Style"};
     if (cyanStyles.contains(STYLE_NAME)) {
         for (QTreeWidget *view : {ListVewAlbs, ListVewPhots, ListVewSets, ListVewPhots2})
-            if (view)
-                view->setStyleSheet("color: #00FFFF;");
+            ApplyTextColor(view, 0xFF00FFFF);
     }
     // 10. The getting-started tour.
     if (!QKSTRTNO_FLG && QuikStart1)
@@ -535,27 +541,30 @@ void TOrvane1::SetDialogFilter()
         OpenDialog1FilterIndex = c.index;
 }
 
+void TOrvane1::ApplyTextColor(QWidget *list, AlphaColor colour)
+{
+    if (!list)
+        return;
+    const QColor c = QColor::fromRgba(colour);
+    list->setProperty("textColor", c);
+    list->setStyleSheet(QStringLiteral("color: %1;").arg(c.name(QColor::HexArgb)));
+    if (auto *tree = qobject_cast<QTreeWidget *>(list)) {
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            for (int column = 0; column < tree->columnCount(); ++column)
+                (*it)->setForeground(column, c);
+    }
+}
+
 void TOrvane1::SetColorOptions()
 {
     // The options window's style list keeps its selection when the name is
     // unknown, and the colour follows that selection.
     const int selected = SetOptn1 ? SetOptn1->SelectStyle(STYLE_NAME) : orvane::StylePosition(STYLE_NAME);
-    const QColor text = QColor::fromRgba(orvane::StyleTextColor(selected));
-    const QString sheet = QStringLiteral("color: %1;").arg(text.name(QColor::HexArgb));
-    if (StringGrid4)
-        StringGrid4->setStyleSheet(QStringLiteral("QTableWidget { %1 }").arg(sheet));
-    auto colourTree = [](QTreeWidget *tree, const QColor &c) {
-        if (!tree)
-            return;
-        tree->setProperty("textColor", c);
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            (*it)->setForeground(0, c);
-    };
-    colourTree(TreeView2, text);
-    colourTree(TreeView3, text);
-    for (QTreeWidget *view : {ListVewAlbs, ListVewPhots, ListVewSets, ListVewPhots2})
-        colourTree(view, text);
-    colourTree(TreeView1, QColor::fromRgba(0xFF8A2BE2));
+    const AlphaColor text = orvane::StyleTextColor(selected);
+    for (QWidget *list : std::initializer_list<QWidget *>{StringGrid4, TreeView2, TreeView3, ListVewAlbs, ListVewPhots,
+                                                          ListVewSets, ListVewPhots2})
+        ApplyTextColor(list, text);
+    ApplyTextColor(TreeView1, 0xFF8A2BE2);
     if (TreeView1)
         TreeView1->viewport()->update();
 }
@@ -696,12 +705,11 @@ void TOrvane1::DownLoadBtnClick()
 void TOrvane1::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    ApplyResizeRules();
+    ApplyResizeRules(event->size().width());
 }
 
-void TOrvane1::ApplyResizeRules()
+void TOrvane1::ApplyResizeRules(int W)
 {
-    const int W = width();
     const int columns = orvane::ThumbnailColumns(W);
     if (ListBox7 && columns != ThumbColumns) {
         ThumbColumns = columns;

@@ -139,6 +139,8 @@ public:
     static QString FlopDate(const QDateTime &when);
     void ShellOpen(const QString &target);
     void SetColorOptions();
+    // Gives a list (tree, grid) a text colour; tests read it back as the "textColor" property.
+    static void ApplyTextColor(QWidget *list, AlphaColor colour);
     void SetDialogFilter();
     void SetDefaults();
     void ClearTempFolder();
@@ -274,7 +276,7 @@ private:
     void BuildBatchTab();
     void BuildMediaTab();
     void BuildEMailTab();
-    void ApplyResizeRules();
+    void ApplyResizeRules(int windowWidth);
     void setStatus(const QString &text);
     QString lastArgument() const;
 

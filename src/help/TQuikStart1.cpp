@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,7 +45,7 @@ TQuikStart1::TQuikStart1(QWidget *parent) : QDialog(parent, Qt::Window | Qt::Win
     CHKQUIKTIPS->setObjectName("CHKQUIKTIPS");
     CHKQUIKTIPS->hide();
     layout->addWidget(bar);
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new QTextEdit(this);
     Memo1->setObjectName("Memo1");
     Memo1->setAccessibleName("Getting Started");
     Memo1->setReadOnly(true);

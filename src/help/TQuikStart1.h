@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QPlainTextEdit;
+class QTextEdit;
 class QToolButton;
 
 class TQuikStart1 : public QDialog {
@@ -15,7 +16,7 @@ public:
 
     static constexpr int kPages = 9;
 
-    QPlainTextEdit *Memo1 = nullptr; // the current page
+    QTextEdit *Memo1 = nullptr;      // the current page, centred
     QPlainTextEdit *Memo2 = nullptr; // hidden: the whole tour, a list of lines
     QToolButton *PrevBtn = nullptr, *NextBtn = nullptr, *CloseBtn = nullptr;
     QCheckBox *CHKQUIKTIPS = nullptr;
