@@ -187,3 +187,55 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Random path-like texts (commands with numbers in every notation, stray
+// characters now and then) never crash the reader, and what it keeps writes
+// a text that reads back to the same text.
+TEST(ShapePathRobustness, RandomTextsReadSafelyAndRoundTrip)
+{
+    const QString commands = QStringLiteral("MmLlHhVvCcSsQqTtAaZz");
+    const QString stray = QStringLiteral("x#.,-e+ ");
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    auto number = [&] {
+        switch (next(5)) {
+        case 0: return QString::number(int(next(200)) - 100);
+        case 1: return QString::number((int(next(20000)) - 10000) / 100.0);
+        case 2: return QStringLiteral(".%1").arg(next(100));
+        case 3: return QStringLiteral("%1e%2").arg(next(10)).arg(int(next(5)) - 2);
+        default: return QString::number(next(2)); // also an arc flag
+        }
+    };
+    int kept = 0, curves = 0;
+    for (int i = 0; i < 2000; ++i) {
+        QString text;
+        const int tokens = int(next(12));
+        for (int t = 0; t < tokens; ++t) {
+            if (next(20) == 0)
+                text += stray[int(next(quint32(stray.size())))];
+            text += commands[int(next(quint32(commands.size())))];
+            const int count = int(next(9));
+            for (int k = 0; k < count; ++k)
+                text += number() + (next(3) == 0 ? QStringLiteral(",") : QStringLiteral(" "));
+        }
+        ShapePath::ParseResult first;
+        const ShapePath path = ShapePath::fromSvg(text, &first);
+        kept += path.isEmpty() ? 0 : 1;
+        for (const auto &e : path.elements())
+            curves += e.op == ShapePath::Op::Curve ? 1 : 0;
+        const QString written = path.toText();
+        ShapePath::ParseResult again;
+        EXPECT_EQ(ShapePath::fromSvg(written, &again).toText(), written) << text.toStdString();
+        EXPECT_TRUE(again.ok) << written.toStdString();
+        (void)TransformPathNumbers(text, -2, FrameMode::Add);
+    }
+    EXPECT_GT(kept, 800);  // the generator reaches the reader's paths, not only its faults
+    EXPECT_GT(curves, 300);
+}
+
+} // namespace
