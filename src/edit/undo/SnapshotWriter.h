@@ -64,14 +64,16 @@ public:
     // Its error text, "" when nothing failed.
     QString lastError() const;
 
-    // Called on the worker thread for each failure, before writeFailed.
+    // Called on the worker thread for each failure, before writeFailed. It
+    // must not enqueue or wait on this writer.
     void setFailureCallback(std::function<void(const QString &path, const QString &error)> callback);
     // Bytes of distinct queued pictures beyond which enqueue waits (default 1 GiB).
     void setMemoryLimit(qint64 bytes);
 
 signals:
     // Emitted from the worker thread; connections to objects of other
-    // threads are queued.
+    // threads are queued. A directly connected slot must not wait on this
+    // writer.
     void writeFailed(const QString &path, const QString &error);
     void written(const QString &path);
 

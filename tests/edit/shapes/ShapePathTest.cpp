@@ -234,7 +234,7 @@ TEST(ShapePathRobustness, RandomTextsReadSafelyAndRoundTrip)
         EXPECT_TRUE(again.ok) << written.toStdString();
         (void)TransformPathNumbers(text, -2, FrameMode::Add);
     }
-    EXPECT_GT(kept, 800);  // the generator reaches the reader's paths, not only its faults
+    EXPECT_GT(kept, 800); // the generator reaches the reader's paths, not only its faults
     EXPECT_GT(curves, 300);
 }
 
