@@ -217,6 +217,9 @@ TEST(ShapeDrawTest, PenWidthFromTheSlider)
     setShapePenWidth(e.fields, e.canvas, 5);
     EXPECT_EQ(e.fields.DRWSHPPEN_THK, 5.0f);
     e.draw(QPointF(100, 200));
+    // Without frames the path holds the figure as drawn, moved by the press point.
+    EXPECT_EQ(e.fields.WkPathData.toText(),
+              QStringLiteral("M120,250 L120,250 L160,250 L140,280 L120,250 M140,250 L140,250 L140,210 "));
     int dark = 0;
     for (int x = 130; x < 150; ++x)
         dark += colourAt(e.picture, x, 230, kRed) ? 1 : 0;
