@@ -29,7 +29,7 @@ endfunction()
 # APP: a window test, with the program's application object and the
 # root-folder fixture (tests/support/app).
 function(orvane_add_test name)
-  cmake_parse_arguments(ARG "APP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "APP;XVFB" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   foreach(src ${ARG_SOURCES})
     if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${src} AND NOT EXISTS ${src})
       message(WARNING "${name}: ${src} does not exist; the test is left out")
@@ -43,13 +43,20 @@ function(orvane_add_test name)
     target_link_libraries(${name} PRIVATE orvane_test_support ${ARG_LIBS})
   endif()
   orvane_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set(platform offscreen)
+  if(ARG_XVFB)
+    # Screenshot tests: a real X server, as a person would see the windows.
+    set(platform xcb)
+    add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x900x24" $<TARGET_FILE:${name}> --gtest_color=no)
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;SDL_VIDEODRIVER=dummy;ORVANE_LAN_SCOPE=loopback;no_proxy=*;NO_PROXY=*;http_proxy=;https_proxy=;ORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    ENVIRONMENT "QT_QPA_PLATFORM=${platform};SDL_AUDIODRIVER=dummy;SDL_VIDEODRIVER=dummy;ORVANE_LAN_SCOPE=loopback;no_proxy=*;NO_PROXY=*;http_proxy=;https_proxy=;ORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
 # Adds the window sources of a subsystem folder to orvane_gui, with the

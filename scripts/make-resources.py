@@ -10,42 +10,42 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # name: (window, base, text, accent, button, font-size)
 STYLES = {
-    "Air": ("#e9eef4", "#ffffff", "#1c2733", "#3d8fd6", "#f6f8fb", 9),
+    "Air": ("#2f3b47", "#26313c", "#eaf2fa", "#5aa9e6", "#3a4856", 9),
     "Amakrits": ("#2b2f36", "#33383f", "#e6e6e6", "#d9822b", "#3b4048", 9),
     "AquaGraphite": ("#3a3f44", "#2e3236", "#e8eef2", "#4fb3bf", "#474d53", 9),
     "Blend": ("#424a52", "#353b41", "#eef1f4", "#8fa8c8", "#4e5760", 9),
     "Dark": ("#202124", "#2a2b2e", "#e8eaed", "#8ab4f8", "#303134", 9),
-    "BlackLarge": ("#111111", "#1b1b1b", "#f2f2f2", "#5a9cff", "#262626", 12),
-    "BlueLarge": ("#1d3557", "#243f66", "#f1faee", "#a8dadc", "#2d4a75", 12),
-    "GreenLarge": ("#1f4d2b", "#245a33", "#eef7ee", "#9be29b", "#2c6a3d", 12),
+    "BlackLarge": ("#1b1b1b", "#f4f4f4", "#f2f2f2", "#5a9cff", "#2c2c2c", 12),
+    "BlueLarge": ("#1d3557", "#eef5ff", "#f1faee", "#a8dadc", "#2d4a75", 12),
+    "GreenLarge": ("#1f4d2b", "#f2fbf2", "#eef7ee", "#9be29b", "#2c6a3d", 12),
     "GoldenGraphite": ("#33302a", "#2a2823", "#f3e9d2", "#d4a017", "#403c34", 9),
     "Copper": ("#f3e3d3", "#fff6ee", "#3b2314", "#b87333", "#ecd3bc", 9),
     "MaterialOxfordBlue": ("#e8ecf3", "#ffffff", "#0b1d3a", "#1a3a6b", "#dbe2ee", 9),
     "Light": ("#f5f5f5", "#ffffff", "#202020", "#0078d4", "#e8e8e8", 9),
     "BeigeGreen": ("#efe8d8", "#faf6ec", "#2f3a26", "#6b8e23", "#e2d9c3", 9),
-    "MaterialOxfordBlueSE": ("#14213d", "#1b2a4d", "#e5e5e5", "#fca311", "#22345c", 9),
+    "MaterialOxfordBlueSE": ("#14213d", "#f0f0ff", "#e5e5e5", "#fca311", "#22345c", 9),
     "Win10ModernGreen": ("#e6f2ea", "#ffffff", "#14351f", "#107c41", "#d3e9da", 9),
     "RubyGraphite": ("#2e2527", "#3a2e31", "#f5e6e8", "#c0392b", "#45363a", 9),
-    "GrayGraphite": ("#3c3c3c", "#323232", "#e0e0e0", "#9e9e9e", "#4a4a4a", 9),
-    "CoralCrystal": ("#ff7f6b", "#ff9a8a", "#2b0f0a", "#fff0eb", "#ff8c7a", 9),
-    "CoralDark": ("#3b1f1a", "#4a2822", "#ffd9d0", "#ff7f50", "#5a3129", 9),
-    "EmeraldCrystal": ("#2bb673", "#45c98a", "#06291a", "#eafff5", "#36c07e", 9),
-    "EmeraldDark": ("#0f2e22", "#143b2c", "#d5f5e6", "#2ecc71", "#1a4a37", 9),
-    "Diamond": ("#dfe9f3", "#f4f8fc", "#1a2a3a", "#7aa7d8", "#cfdeed", 9),
-    "Jet": ("#0d0d0d", "#171717", "#d9d9d9", "#00bcd4", "#222222", 9),
+    "GrayGraphite": ("#3c3c3c", "#ececec", "#e0e0e0", "#9e9e9e", "#4a4a4a", 9),
+    "CoralCrystal": ("#ff7f6b", "#8c3b30", "#2b0f0a", "#fff0eb", "#ff8c7a", 9),
+    "CoralDark": ("#3b1f1a", "#ffe4dc", "#ffd9d0", "#ff7f50", "#5a3129", 9),
+    "EmeraldCrystal": ("#2bb673", "#165a3b", "#06291a", "#eafff5", "#36c07e", 9),
+    "EmeraldDark": ("#0f2e22", "#d5f5e6", "#d5f5e6", "#2ecc71", "#1a4a37", 9),
+    "Diamond": ("#dfe9f3", "#1f2833", "#1a2a3a", "#7aa7d8", "#cfdeed", 9),
+    "Jet": ("#0d0d0d", "#eceff1", "#d9d9d9", "#00bcd4", "#222222", 9),
     "Radiant": ("#fff8e1", "#fffdf5", "#3e2c00", "#ff9800", "#ffecb3", 9),
     "Sterling": ("#d9dde1", "#eef0f2", "#23272b", "#6c7a89", "#c8cdd2", 9),
     "Vapor": ("#2d1b4e", "#3a2463", "#f8e9ff", "#ff71ce", "#46307a", 9),
-    "Transparent": ("#f0f0f0", "#fafafa", "#202020", "#5f9ea0", "#e4e4e4", 9),
+    "Transparent": ("#f0f0f0", "#3a3a3a", "#202020", "#5f9ea0", "#e4e4e4", 9),
     "Blue": ("#1e3a8a", "#1e40af", "#eff6ff", "#93c5fd", "#2547b0", 9),
     "Gray": ("#6b7280", "#4b5563", "#f9fafb", "#d1d5db", "#5b6270", 9),
     "Green": ("#166534", "#15803d", "#f0fdf4", "#86efac", "#1b7a3f", 9),
     "Purple": ("#581c87", "#6b21a8", "#faf5ff", "#d8b4fe", "#6a2a96", 9),
-    "Modern": ("#fafafa", "#ffffff", "#111827", "#6366f1", "#eef0f4", 9),
-    "Calypso": ("#e0f2f1", "#f4fbfa", "#0d3b38", "#26a69a", "#cce9e6", 9),
-    "PuertoRico": ("#d6f5ef", "#f0fbf8", "#123d35", "#3fbfa6", "#c0ece2", 9),
+    "Modern": ("#fafafa", "#1f2937", "#111827", "#6366f1", "#eef0f4", 9),
+    "Calypso": ("#e0f2f1", "#0f4c48", "#0d3b38", "#26a69a", "#cce9e6", 9),
+    "PuertoRico": ("#d6f5ef", "#155e52", "#123d35", "#3fbfa6", "#c0ece2", 9),
     "Stellar": ("#0b1026", "#141a3a", "#e6e9ff", "#7c83fd", "#1c2350", 9),
-    "WedgewoodLight": ("#e7edf3", "#f7f9fb", "#1f3347", "#4e7ea8", "#d6e0ea", 9),
+    "WedgewoodLight": ("#e7edf3", "#2f4f6f", "#1f3347", "#4e7ea8", "#d6e0ea", 9),
 }
 
 TEMPLATE = """/* Orvane style "{name}" */
@@ -57,9 +57,13 @@ QToolButton:hover {{ background-color: {accent}; color: {base}; }}
 QToolButton:disabled {{ color: {disabled}; border-color: {disabled}; }}
 QPushButton {{ background-color: {button}; color: {text}; border: 1px solid {accent}; border-radius: 4px; padding: 4px 12px; }}
 QPushButton:hover {{ background-color: {accent}; color: {base}; }}
-QListWidget, QTreeWidget, QTableWidget, QPlainTextEdit, QTextEdit, QLineEdit, QComboBox, QSpinBox, QDoubleSpinBox {{
-    background-color: {base}; color: {text}; border: 1px solid {accent}; border-radius: 3px;
+QListWidget, QTreeWidget, QTableWidget {{
+    background-color: {base}; color: {listtext}; border: 1px solid {accent}; border-radius: 3px;
     selection-background-color: {accent}; selection-color: {base}; }}
+QHeaderView::section {{ background-color: {button}; color: {text}; border: none; padding: 2px; }}
+QPlainTextEdit, QTextEdit, QLineEdit, QComboBox, QSpinBox, QDoubleSpinBox {{
+    background-color: {editbase}; color: {edittext}; border: 1px solid {accent}; border-radius: 3px;
+    selection-background-color: {accent}; selection-color: {editbase}; }}
 QTabWidget::pane {{ border: 1px solid {accent}; }}
 QTabBar::tab {{ background-color: {button}; color: {text}; padding: 6px 12px; border: 1px solid {accent}; min-height: 18px; }}
 QTabBar::tab:selected {{ background-color: {accent}; color: {base}; }}
@@ -84,8 +88,15 @@ def write_styles():
     folder = os.path.join(ROOT, "resources", "styles")
     os.makedirs(folder, exist_ok=True)
     for name, (window, base, text, accent, button, size) in STYLES.items():
-        css = TEMPLATE.format(name=name, window=window, base=base, text=text, accent=accent,
-                              button=button, size=size, disabled=mix(text, window, 0.6))
+        # List backgrounds contrast with the list text colour the program gives
+        # each style; editors use the window's own text on a tint of the window.
+        light_base = int(base[1:3], 16) + int(base[3:5], 16) + int(base[5:7], 16) > 3 * 128
+        listtext = "#202020" if light_base else "#f0f0f0"
+        light_window = int(window[1:3], 16) + int(window[3:5], 16) + int(window[5:7], 16) > 3 * 128
+        editbase = mix(window, "#ffffff" if light_window else "#000000", 0.5)
+        css = TEMPLATE.format(name=name, window=window, base=base, text=text, accent=accent, button=button,
+                              size=size, disabled=mix(text, window, 0.6), listtext=listtext, editbase=editbase,
+                              edittext=text)
         with open(os.path.join(folder, name + ".Style"), "w", encoding="utf-8") as f:
             f.write(css)
 

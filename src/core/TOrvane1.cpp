@@ -51,6 +51,8 @@ TOrvane1::TOrvane1(const QStringList &arguments, QWidget *parent) : QMainWindow(
     BuildStatusBar();
     if (layout())
         layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    Panel10->installEventFilter(this);
+    TabControl2->installEventFilter(this);
     FormCreate(arguments);
 }
 
@@ -706,6 +708,15 @@ void TOrvane1::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     ApplyResizeRules(event->size().width());
+}
+
+bool TOrvane1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The tool panel's own rules follow its size, which the layout settles
+    // after the main window's resize.
+    if (event->type() == QEvent::Resize && (watched == Panel10 || watched == TabControl2))
+        ApplyResizeRules(width());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TOrvane1::ApplyResizeRules(int W)
