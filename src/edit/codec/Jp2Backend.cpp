@@ -1,6 +1,7 @@
 // JPEG 2000 (JP2 file format and J2K code stream) through openjp2.
 #include "edit/codec/Backends.h"
 
+#include <QtEndian>
 #include <openjpeg.h>
 
 #include <algorithm>
@@ -114,6 +115,37 @@ bool codecKind(const QByteArray &data, OPJ_CODEC_FORMAT *kind)
     return true;
 }
 
+// openjp2 allocates its per-tile state while reading the header, before the
+// picture's size can be checked: a forged size marker with many small tiles
+// costs hundreds of megabytes. The marker is therefore read here first.
+constexpr quint64 kMaxTiles = 8192;
+constexpr quint32 kMaxComponents = 16;
+
+QString checkSizeMarker(const QByteArray &data, const Limits &limits, QSize *size = nullptr)
+{
+    const qsizetype at = data.indexOf(QByteArray("\xFF\x4F\xFF\x51", 4));
+    if (at < 0 || at + 4 + 38 > data.size())
+        return QStringLiteral("not a readable JPEG 2000 picture");
+    const auto *p = reinterpret_cast<const uchar *>(data.constData() + at + 4);
+    auto be32 = [p](int offset) { return qFromBigEndian<quint32>(p + offset); };
+    // Lsiz(2) Rsiz(2) Xsiz Ysiz XOsiz YOsiz XTsiz YTsiz XTOsiz YTOsiz Csiz(2)
+    const quint32 xsiz = be32(4), ysiz = be32(8), xo = be32(12), yo = be32(16);
+    const quint32 xt = be32(20), yt = be32(24), xto = be32(28), yto = be32(32);
+    const quint32 comps = qFromBigEndian<quint16>(p + 36);
+    if (xsiz <= xo || ysiz <= yo || xt == 0 || yt == 0 || xto > xo || yto > yo || comps == 0)
+        return QStringLiteral("not a readable JPEG 2000 picture");
+    const QSize claimed(int(qMin<quint32>(xsiz - xo, INT_MAX)), int(qMin<quint32>(ysiz - yo, INT_MAX)));
+    if (size)
+        *size = claimed;
+    const QString sizeError = checkSize(claimed, limits);
+    if (!sizeError.isEmpty())
+        return sizeError;
+    const quint64 tiles = quint64((xsiz - xto + quint64(xt) - 1) / xt) * quint64((ysiz - yto + quint64(yt) - 1) / yt);
+    if (tiles > kMaxTiles || comps > kMaxComponents)
+        return QStringLiteral("unsupported JPEG 2000 layout (%1 tiles, %2 components)").arg(tiles).arg(comps);
+    return {};
+}
+
 struct Header {
     Memory memory;
     Stream stream;
@@ -123,13 +155,16 @@ struct Header {
     QSize size;
 };
 
-bool openHeader(const QByteArray &data, Header &h)
+bool openHeader(const QByteArray &data, Header &h, const Limits &limits)
 {
     OPJ_CODEC_FORMAT kind;
     if (!codecKind(data, &kind)) {
         h.error = QStringLiteral("not a JPEG 2000 picture");
         return false;
     }
+    h.error = checkSizeMarker(data, limits);
+    if (!h.error.isEmpty())
+        return false;
     h.memory.in = data.constData();
     h.memory.size = data.size();
     h.stream = makeStream(h.memory, true);
@@ -174,15 +209,19 @@ int to8(OPJ_INT32 v, const opj_image_comp_t &c)
 
 QSize jp2ReadSize(const QByteArray &data)
 {
-    Header h;
-    return openHeader(data, h) ? h.size : QSize();
+    // The size marker alone answers; openjp2 is not needed for it.
+    QSize size;
+    if (sniffFormat(data.left(16)) == Format::Unknown)
+        return {};
+    const QString error = checkSizeMarker(data, Limits(), &size);
+    return error.isEmpty() || error.startsWith(QLatin1String("the picture is too large")) ? size : QSize();
 }
 
 DecodeResult jp2Decode(const QByteArray &data, const Limits &limits)
 {
     DecodeResult result;
     Header h;
-    if (!openHeader(data, h)) {
+    if (!openHeader(data, h, limits)) {
         result.error = h.error;
         return result;
     }

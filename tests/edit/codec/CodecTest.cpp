@@ -449,6 +449,30 @@ QByteArray hugeTiff()
     return t;
 }
 
+// A J2K code stream whose size marker claims 29000 x 29000: as one tile, in
+// 32-pixel tiles (over the format's tile limit) and in 116-pixel tiles
+// (62 500 tiles, for which openjp2 would allocate ~700 MB of tile state).
+QByteArray hugeJ2k(quint32 tile)
+{
+    QString error;
+    QByteArray j2k = encode(quadrants(), Format::J2k, &error);
+    const qsizetype siz = j2k.indexOf("\xFF\x51");
+    j2k = patched(j2k, siz + 6, be32(29000) + be32(29000));
+    return patched(j2k, siz + 22, be32(tile) + be32(tile));
+}
+QByteArray hugeJ2kOneTile() { return hugeJ2k(29000); }
+QByteArray hugeJ2kTinyTiles() { return hugeJ2k(32); }
+QByteArray hugeJ2kManyTiles() { return hugeJ2k(116); }
+
+// A legal-sized picture split into 62 500 tiles of 4 pixels.
+QByteArray manyTilesJ2k()
+{
+    QString error;
+    QByteArray j2k = encode(quadrants({1000, 1000}), Format::J2k, &error);
+    const qsizetype siz = j2k.indexOf("\xFF\x51");
+    return patched(j2k, siz + 22, be32(4) + be32(4));
+}
+
 struct HostileCase {
     const char *name;
     QByteArray (*make)();
@@ -457,7 +481,9 @@ struct HostileCase {
 TEST(CodecHostileHeaders, GiganticSizesAreRefusedBeforeAllocating)
 {
     const HostileCase cases[] = {{"huge.png", hugePng}, {"huge.jpg", hugeJpeg}, {"huge.bmp", hugeBmp},
-                                 {"huge.gif", hugeGif}, {"huge.psd", hugePsd},  {"huge.tif", hugeTiff}};
+                                 {"huge.gif", hugeGif}, {"huge.psd", hugePsd},  {"huge.tif", hugeTiff},
+                                 {"huge.j2k", hugeJ2kOneTile}, {"tiny-tiles.j2k", hugeJ2kTinyTiles},
+                                 {"many-tiles.j2k", hugeJ2kManyTiles}, {"legal-many-tiles.j2k", manyTilesJ2k}};
     QTemporaryDir dir;
     for (const HostileCase &c : cases) {
         SCOPED_TRACE(c.name);
