@@ -78,6 +78,7 @@ struct PlaybackStatistics {
     qint64 framesShown = 0;
     qint64 framesDropped = 0;
     double maxDrift = 0;  // largest |picture time - audio clock| at display, seconds
+    double maxDriftAt = 0; // picture time where it was seen
     QString audioOutput;  // which output consumes the sound
 };
 

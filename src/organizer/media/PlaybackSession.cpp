@@ -913,6 +913,13 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
     const int serial = serial_;
     int written = 0;
     bool clockSet = false;
+    // Sound of a segment waits until its first picture is on screen (or a
+    // second has passed), so that both start together after open and seeks.
+    if (gateSerial_ != serial) {
+        gateSerial_ = serial;
+        gateSince_ = now;
+    }
+    const bool gated = videoIndex_ >= 0 && !attachedPicture_ && videoStartedSerial_ != serial && now - gateSince_ < 1.0;
     while (written < wanted) {
         DecodedFrame *f = samples_.front();
         if (!f)
@@ -922,7 +929,7 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
             audioOffset_ = 0;
             continue;
         }
-        if (paused_)
+        if (paused_ || gated)
             break;
         if (f->endOfStream()) {
             samples_.pop();
@@ -1066,6 +1073,7 @@ void PlaybackSession::display(const DecodedFrame &frame, int serial, bool steppe
     }
     const bool first = lastShownSerial_ != serial;
     lastShownSerial_ = serial;
+    videoStartedSerial_ = serial;
     if (stepped) {
         // The clocks follow the picture, and sound resumes from it.
         audioClock_.set(frame.pts, serial);
@@ -1081,8 +1089,11 @@ void PlaybackSession::display(const DecodedFrame &frame, int serial, bool steppe
         ++stats_.framesShown;
         if (!first && !stepped && audioIsMaster(serial)) {
             const double master = audioClock_.get(serial);
-            if (!std::isnan(master))
-                stats_.maxDrift = std::max(stats_.maxDrift, std::abs(frame.pts - master) / std::max(1e-3, audioClock_.speed()));
+            const double drift = std::isnan(master) ? 0.0 : std::abs(frame.pts - master) / std::max(1e-3, audioClock_.speed());
+            if (drift > stats_.maxDrift) {
+                stats_.maxDrift = drift;
+                stats_.maxDriftAt = frame.pts;
+            }
         }
     }
     if (!framePending_.exchange(true) && callbacks_.frameReady)

@@ -136,6 +136,7 @@ private:
     std::atomic<int> audioEndedSerial_{-1};
     std::atomic<int> audioClockFailedSerial_{-1};
     std::atomic<int> stepRequests_{0};
+    std::atomic<int> videoStartedSerial_{-1};
     std::atomic<float> volume_{1.0f};
     std::atomic<bool> framePending_{false};
 
@@ -166,6 +167,8 @@ private:
     // Audio-callback-only state.
     AudioOutput audio_;
     int audioOffset_ = 0;
+    int gateSerial_ = -1;
+    double gateSince_ = 0;
 
     std::vector<std::thread> threads_;
 };
