@@ -4,6 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 extern "C" {
 #include <JXRGlue.h>
@@ -109,81 +117,193 @@ bool open(const QByteArray &data, Decoder &d, QString *error)
     return true;
 }
 
+// jxrlib crashes on some damaged files. On Unix every decode therefore runs
+// in a forked child that shares only the result memory with us: a damaged
+// file kills the child, never the program. The child runs nothing but jxrlib
+// and memcpy, and leaves with _exit().
+struct HeaderInfo {
+    int ok = 0;
+    I32 width = 0;
+    I32 height = 0;
+    PKPixelFormatGUID format {};
+};
+
+class SharedMemory {
+public:
+    explicit SharedMemory(size_t bytes) : m_size(bytes)
+    {
+#ifdef Q_OS_UNIX
+        void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        m_data = p == MAP_FAILED ? nullptr : p;
+#else
+        m_data = calloc(1, bytes);
+#endif
+    }
+    ~SharedMemory() { release(m_data, m_size); }
+    SharedMemory(const SharedMemory &) = delete;
+    SharedMemory &operator=(const SharedMemory &) = delete;
+    void *data() const { return m_data; }
+    size_t size() const { return m_size; }
+    // Hands the memory to a QImage, which releases it when done.
+    void *take()
+    {
+        void *p = m_data;
+        m_data = nullptr;
+        return p;
+    }
+    static void release(void *p, size_t bytes)
+    {
+        if (!p)
+            return;
+#ifdef Q_OS_UNIX
+        munmap(p, bytes);
+#else
+        Q_UNUSED(bytes);
+        free(p);
+#endif
+    }
+
+private:
+    void *m_data = nullptr;
+    size_t m_size = 0;
+};
+
+// Runs work() isolated; true when it returned 0 within the time limit.
+template <typename Work>
+bool isolated(Work work, int timeoutMs = 30000)
+{
+#ifdef Q_OS_UNIX
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0)
+        _exit(work());
+    int status = 0;
+    for (int waited = 0;; ++waited) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (done < 0)
+            return false;
+        if (waited >= timeoutMs) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return false;
+        }
+        usleep(1000);
+    }
+#else
+    return work() == 0;
+#endif
+}
+
+HeaderInfo readHeader(const QByteArray &data)
+{
+    SharedMemory shared(sizeof(HeaderInfo));
+    auto *info = static_cast<HeaderInfo *>(shared.data());
+    if (!info)
+        return {};
+    new (info) HeaderInfo();
+    const bool ok = isolated([&] {
+        Decoder d;
+        QString unused;
+        if (!open(data, d, &unused) || Failed(d.decoder->GetSize(d.decoder, &info->width, &info->height))
+            || Failed(d.decoder->GetPixelFormat(d.decoder, &info->format)))
+            return 1;
+        info->ok = 1;
+        return 0;
+    });
+    HeaderInfo result = *info;
+    result.ok = ok && result.ok;
+    return result;
+}
+
 } // namespace
 
 QSize jxrReadSize(const QByteArray &data)
 {
-    std::lock_guard lock(jxrMutex());
-    Decoder d;
-    QString error;
-    I32 w = 0, h = 0;
-    if (!open(data, d, &error) || Failed(d.decoder->GetSize(d.decoder, &w, &h)))
+    if (sniffFormat(data.left(4)) != Format::Jxr)
         return {};
-    return QSize(w, h);
+    std::lock_guard lock(jxrMutex());
+    const HeaderInfo info = readHeader(data);
+    return info.ok ? QSize(info.width, info.height) : QSize();
 }
 
 DecodeResult jxrDecode(const QByteArray &data, const Limits &limits)
 {
     DecodeResult result;
-    std::lock_guard lock(jxrMutex());
-    Decoder d;
-    if (!open(data, d, &result.error))
+    if (sniffFormat(data.left(4)) != Format::Jxr) {
+        result.error = QStringLiteral("not a JPEG XR picture");
         return result;
-    I32 w = 0, h = 0;
-    PKPixelFormatGUID format;
-    if (Failed(d.decoder->GetSize(d.decoder, &w, &h)) || Failed(d.decoder->GetPixelFormat(d.decoder, &format))) {
+    }
+    std::lock_guard lock(jxrMutex());
+    const HeaderInfo info = readHeader(data);
+    if (!info.ok) {
         result.error = QStringLiteral("not a readable JPEG XR picture");
         return result;
     }
+    const int w = info.width, h = info.height;
     result.originalSize = QSize(w, h);
     result.error = checkSize(result.originalSize, limits);
     if (!result.error.isEmpty())
         return result;
     Target target;
-    if (!targetFor(format, &target)) {
+    if (!targetFor(info.format, &target)) {
         result.error = QStringLiteral("unsupported JPEG XR pixel format");
         return result;
     }
-    d.decoder->WMP.wmiSCP.uAlphaMode = target.alpha ? 2 : 0;
-    if (Failed(PKCodecFactory_CreateFormatConverter(&d.converter))
-        || Failed(d.converter->Initialize(d.converter, d.decoder, nullptr, target.pixels))) {
-        result.error = QStringLiteral("unsupported JPEG XR pixel format");
+    // Row layout of the result: QImage's for the direct formats, 3 x 16 bits
+    // for RGB48 (narrowed to 8 bits below).
+    const qsizetype stride = target.rgb48 ? qsizetype(w) * 6
+                                          : ((qsizetype(w) * QImage::toPixelFormat(target.image).bitsPerPixel() + 31) / 32) * 4;
+    SharedMemory pixels(size_t(stride) * size_t(h));
+    if (!pixels.data()) {
+        result.error = QStringLiteral("not enough memory for the picture");
         return result;
     }
-    PKRect rect = {0, 0, w, h};
+    const bool ok = isolated([&] {
+        Decoder d;
+        QString unused;
+        if (!open(data, d, &unused))
+            return 1;
+        d.decoder->WMP.wmiSCP.uAlphaMode = target.alpha ? 2 : 0;
+        if (Failed(PKCodecFactory_CreateFormatConverter(&d.converter))
+            || Failed(d.converter->Initialize(d.converter, d.decoder, nullptr, target.pixels)))
+            return 2;
+        PKRect rect = {0, 0, w, h};
+        return Failed(d.converter->Copy(d.converter, &rect, static_cast<U8 *>(pixels.data()), U32(stride))) ? 3 : 0;
+    });
+    if (!ok) {
+        result.error = QStringLiteral("the JPEG XR data is damaged or uses an unsupported pixel format");
+        return result;
+    }
     QImage image;
-    QByteArray wide;
-    U8 *buffer = nullptr;
-    U32 stride = 0;
     if (target.rgb48) {
-        stride = U32(w) * 6;
-        wide.resize(qsizetype(stride) * h);
-        buffer = reinterpret_cast<U8 *>(wide.data());
-    } else {
-        image = QImage(w, h, target.image);
+        image = QImage(w, h, QImage::Format_RGB32);
         if (image.isNull()) {
             result.error = QStringLiteral("not enough memory for the picture");
             return result;
         }
-        buffer = image.bits();
-        stride = U32(image.bytesPerLine());
-    }
-    if (wide.isNull() && image.isNull()) {
-        result.error = QStringLiteral("not enough memory for the picture");
-        return result;
-    }
-    if (Failed(d.converter->Copy(d.converter, &rect, buffer, stride))) {
-        result.error = QStringLiteral("the JPEG XR data is damaged");
-        return result;
-    }
-    if (target.rgb48) {
-        image = QImage(w, h, QImage::Format_RGB32);
         for (int y = 0; y < h; ++y) {
-            const auto *src = reinterpret_cast<const quint16 *>(wide.constData() + qsizetype(y) * stride);
+            const auto *src = reinterpret_cast<const quint16 *>(static_cast<const char *>(pixels.data()) + qsizetype(y) * stride);
             QRgb *dst = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int x = 0; x < w; ++x)
                 dst[x] = qRgb(src[3 * x] >> 8, src[3 * x + 1] >> 8, src[3 * x + 2] >> 8);
         }
+    } else {
+        struct Mapping {
+            void *data;
+            size_t size;
+        };
+        auto *mapping = new Mapping{pixels.data(), pixels.size()};
+        pixels.take();
+        image = QImage(static_cast<uchar *>(mapping->data), w, h, stride, target.image,
+                       [](void *info) {
+                           auto *m = static_cast<Mapping *>(info);
+                           SharedMemory::release(m->data, m->size);
+                           delete m;
+                       },
+                       mapping);
     }
     result.image = normalized(std::move(image));
     result.format = Format::Jxr;

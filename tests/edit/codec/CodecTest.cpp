@@ -329,6 +329,23 @@ TEST(CodecSniffing, TextFilesWithPictureNamesFail)
     }
 }
 
+// A damaged JPEG XR file on which jxrlib itself (and JxrDecApp) crashes: the
+// decoder's process isolation turns the crash into an error.
+TEST(CodecSniffing, FileThatCrashesJxrlibFailsCleanly)
+{
+    QTemporaryDir dir;
+    for (const QString &name : {"crash.jxr", "crash.hdp", "crash.wdp"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(sourceDir() + "/tests/data/codec/damaged-crashes-jxrlib.jxr", path));
+        const DecodeResult r = decodeFile(path);
+        EXPECT_FALSE(r.ok());
+        EXPECT_FALSE(r.error.isEmpty());
+        EXPECT_FALSE(decodeThumbnail(path, {64, 64}).ok());
+        readInfo(path);
+    }
+}
+
 TEST(CodecSniffing, MissingFileAndFolderFail)
 {
     QTemporaryDir dir;
