@@ -17,6 +17,10 @@
 #include <pugixml.hpp>
 
 #include <charconv>
+#include <exception>
+#include <functional>
+#include <string_view>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 
@@ -300,24 +304,25 @@ std::string writeDataPacket(const QList<FieldDef> &defs, const std::vector<Cell>
     return out.take();
 }
 
-Content parseDataPacket(char *data, std::size_t size, const QString &source)
+namespace {
+
+// What the rows are read with: the field names as UTF-8 and the types.
+struct Schema {
+    QList<FieldDef> defs;
+    std::vector<std::string> names;
+    std::vector<FieldType> types;
+    int autoInc = -1;
+};
+
+// Reads the definitions and the numbering counter from the document element.
+void readHeader(const pugi::xml_node &root, const QString &source, Content &content, Schema &schema)
 {
-    if (size == 0)
-        fail(source, QStringLiteral("the file is empty"));
-    pugi::xml_document doc;
-    // Only escapes: line breaks and tabs inside values stay as they are.
-    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(data, size, pugi::parse_escapes, pugi::encoding_auto);
-    if (!parsed)
-        fail(source, QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(parsed.description())).arg(parsed.offset));
-    const pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "DATAPACKET") != 0)
         fail(source, QStringLiteral("not a table file (no DATAPACKET element)"));
     const pugi::xml_node meta = root.child("METADATA");
     const pugi::xml_node fields = meta.child("FIELDS");
     if (!fields)
         fail(source, QStringLiteral("the field definitions are missing"));
-
-    Content content;
     for (pugi::xml_node node = fields.child("FIELD"); node; node = node.next_sibling("FIELD"))
         content.defs.append(readFieldDef(node, source));
     if (content.defs.isEmpty())
@@ -327,74 +332,271 @@ Content parseDataPacket(char *data, std::size_t size, const QString &source)
     } catch (const TableError &e) {
         fail(source, e.message());
     }
-
+    schema.defs = content.defs;
     const std::size_t nf = std::size_t(content.defs.size());
-    std::vector<std::string> names(nf);
-    std::vector<FieldType> types(nf);
-    int autoInc = -1;
+    schema.names.resize(nf);
+    schema.types.resize(nf);
     for (std::size_t f = 0; f < nf; ++f) {
-        names[f] = content.defs[qsizetype(f)].name.toStdString();
-        types[f] = content.defs[qsizetype(f)].type;
-        if (types[f] == FieldType::AutoInc)
-            autoInc = int(f);
+        schema.names[f] = content.defs[qsizetype(f)].name.toStdString();
+        schema.types[f] = content.defs[qsizetype(f)].type;
+        if (schema.types[f] == FieldType::AutoInc)
+            schema.autoInc = int(f);
     }
-
-    qint64 next = 1;
+    content.nextAutoInc = 1;
     if (const pugi::xml_attribute a = meta.child("PARAMS").attribute("AUTOINCVALUE")) {
-        if (!parseInteger(a.value(), next) || next < 1 || next > qint64(INT32_MAX) + 1)
+        if (!parseInteger(a.value(), content.nextAutoInc) || content.nextAutoInc < 1 ||
+            content.nextAutoInc > qint64(INT32_MAX) + 1)
             fail(source, QStringLiteral("invalid AUTOINCVALUE '%1'").arg(QString::fromUtf8(a.value())));
     }
+}
 
-    std::vector<TextCache> caches(nf);
-    const pugi::xml_node rowData = root.child("ROWDATA");
-    std::size_t rows = 0;
-    for (pugi::xml_node row = rowData.child("ROW"); row; row = row.next_sibling("ROW"))
-        ++rows;
-    content.cells.resize(rows * nf);
-    content.rowCount = rows;
-    std::size_t r = 0;
-    for (pugi::xml_node row = rowData.child("ROW"); row; row = row.next_sibling("ROW"), ++r) {
-        Cell *cells = content.cells.data() + r * nf;
-        std::size_t expect = 0; // attributes usually come in field order
-        for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
-            const char *name = a.name();
-            std::size_t f = nf;
-            if (expect < nf && names[expect] == name) {
-                f = expect;
-            } else {
-                for (std::size_t k = 0; k < nf; ++k) {
-                    if (names[k] == name) {
-                        f = k;
-                        break;
+// The outcome of converting a run of rows.
+struct RowsResult {
+    std::size_t failedRow = SIZE_MAX; // 0-based row of the first bad value
+    QString failure;
+    qint64 maxId = 0;
+    std::exception_ptr exception; // anything else (out of memory)
+};
+
+// Converts ROW elements into cells; out points at the first row's cells.
+void convertRows(const Schema &schema, const pugi::xml_node *rows, std::size_t count, std::size_t firstRow, Cell *out,
+                 RowsResult &result) noexcept
+{
+    try {
+        const std::size_t nf = schema.names.size();
+        std::vector<TextCache> caches(nf);
+        for (std::size_t r = 0; r < count; ++r) {
+            Cell *cells = out + r * nf;
+            std::size_t expect = 0; // attributes usually come in field order
+            for (pugi::xml_attribute a = rows[r].first_attribute(); a; a = a.next_attribute()) {
+                const char *name = a.name();
+                std::size_t f = nf;
+                if (expect < nf && schema.names[expect] == name) {
+                    f = expect;
+                } else {
+                    for (std::size_t k = 0; k < nf; ++k) {
+                        if (schema.names[k] == name) {
+                            f = k;
+                            break;
+                        }
                     }
                 }
+                if (f == nf)
+                    continue; // RowState and other attributes that are not fields
+                expect = f + 1;
+                const char *value = a.value();
+                const FieldType type = schema.types[f];
+                if (isTextType(type)) {
+                    cells[f] = caches[f].get(value, std::strlen(value));
+                    continue;
+                }
+                qint64 v = 0;
+                bool ok = type == FieldType::Boolean ? parseBoolean(value, v) : parseInteger(value, v);
+                if (ok && type == FieldType::SmallInt)
+                    ok = v >= INT16_MIN && v <= INT16_MAX;
+                else if (ok && (type == FieldType::Integer || type == FieldType::AutoInc))
+                    ok = v >= INT32_MIN && v <= INT32_MAX;
+                if (!ok) {
+                    result.failedRow = firstRow + r;
+                    result.failure = QStringLiteral("row %1: '%2' is not a valid value for field '%3'")
+                                         .arg(firstRow + r + 1)
+                                         .arg(QString::fromUtf8(value), schema.defs[qsizetype(f)].name);
+                    return;
+                }
+                cells[f] = v;
+                if (int(f) == schema.autoInc && v > result.maxId)
+                    result.maxId = v;
             }
-            if (f == nf)
-                continue; // RowState and other attributes that are not fields
-            expect = f + 1;
-            const char *value = a.value();
-            const FieldType type = types[f];
-            if (isTextType(type)) {
-                cells[f] = caches[f].get(value, std::strlen(value));
-                continue;
-            }
-            qint64 v = 0;
-            bool ok = type == FieldType::Boolean ? parseBoolean(value, v) : parseInteger(value, v);
-            if (ok && type == FieldType::SmallInt)
-                ok = v >= INT16_MIN && v <= INT16_MAX;
-            else if (ok && (type == FieldType::Integer || type == FieldType::AutoInc))
-                ok = v >= INT32_MIN && v <= INT32_MAX;
-            if (!ok)
-                fail(source, QStringLiteral("row %1: '%2' is not a valid value for field '%3'")
-                                 .arg(r + 1)
-                                 .arg(QString::fromUtf8(value), content.defs[qsizetype(f)].name));
-            cells[f] = v;
-            if (int(f) == autoInc && v >= next)
-                next = v + 1;
+        }
+    } catch (...) {
+        result.exception = std::current_exception();
+    }
+}
+
+// Runs work(0) .. work(n - 1), all but the first on threads of their own.
+void runParallel(std::size_t n, const std::function<void(std::size_t)> &work)
+{
+    if (n == 0)
+        return;
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < n; ++i)
+        threads.emplace_back(work, i);
+    work(0);
+    for (std::thread &t : threads)
+        t.join();
+}
+
+// Converts the rows (in parts on several threads when there are many) and
+// fills content's cells; throws the first row's error.
+void convertAll(const Schema &schema, const std::vector<std::vector<pugi::xml_node>> &parts, const QString &source,
+                Content &content, std::size_t minRowsPerPart)
+{
+    const std::size_t nf = schema.names.size();
+    std::vector<std::pair<const pugi::xml_node *, std::size_t>> runs; // (first node, count)
+    std::size_t total = 0;
+    for (const auto &p : parts)
+        total += p.size();
+    // Split into runs of about total / threads rows each.
+    const std::size_t threads = std::max<std::size_t>(1, std::min<std::size_t>(parts.size() > 1 ? parts.size() : 2,
+                                                                                total / std::max<std::size_t>(minRowsPerPart, 1)));
+    const std::size_t per = (total + threads - 1) / std::max<std::size_t>(threads, 1);
+    for (const auto &p : parts) {
+        for (std::size_t i = 0; i < p.size(); i += std::max<std::size_t>(per, 1))
+            runs.emplace_back(p.data() + i, std::min(per, p.size() - i));
+    }
+    content.cells.resize(total * nf);
+    content.rowCount = total;
+    std::vector<std::size_t> first(runs.size());
+    for (std::size_t i = 1; i < runs.size(); ++i)
+        first[i] = first[i - 1] + runs[i - 1].second;
+    std::vector<RowsResult> results(runs.size());
+    runParallel(runs.size(), [&](std::size_t i) {
+        convertRows(schema, runs[i].first, runs[i].second, first[i], content.cells.data() + first[i] * nf, results[i]);
+    });
+    for (const RowsResult &r : results) {
+        if (r.exception)
+            std::rethrow_exception(r.exception);
+        if (r.failedRow != SIZE_MAX)
+            fail(source, r.failure);
+        if (schema.autoInc >= 0 && r.maxId >= content.nextAutoInc)
+            content.nextAutoInc = r.maxId + 1;
+    }
+}
+
+Content parseWhole(char *data, std::size_t size, const QString &source, std::size_t minRowsPerPart)
+{
+    pugi::xml_document doc;
+    // Only escapes: line breaks and tabs inside values stay as they are.
+    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(data, size, pugi::parse_escapes, pugi::encoding_auto);
+    if (!parsed)
+        fail(source, QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(parsed.description())).arg(parsed.offset));
+    Content content;
+    Schema schema;
+    readHeader(doc.document_element(), source, content, schema);
+    std::vector<std::vector<pugi::xml_node>> parts(1);
+    for (pugi::xml_node row = doc.document_element().child("ROWDATA").child("ROW"); row; row = row.next_sibling("ROW"))
+        parts[0].push_back(row);
+    convertAll(schema, parts, source, content, minRowsPerPart);
+    return content;
+}
+
+// Large packets are read in parts on several threads: the rows between
+// "<ROWDATA>" and "</ROWDATA>" are cut before a "<ROW" tag and each part is
+// parsed as a fragment. This is taken only where it reads exactly what a
+// whole-document parse reads: UTF-8, no comments, CDATA, doctype or
+// processing instructions, a single ROWDATA, and every part balanced.
+// Otherwise (and for every error) the whole document is parsed instead.
+bool parseInParts(const char *data, std::size_t size, const QString &source, const ParseOptions &options, Content &out)
+{
+    std::string_view text(data, size);
+    // The whole-document parse ends at a NUL byte; a part would read past it.
+    if (std::memchr(data, 0, size))
+        return false;
+    std::size_t begin = 0;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        begin = 3;
+    if (text.substr(begin, 5) == "<?xml") {
+        const std::size_t end = text.find("?>", begin);
+        if (end == std::string_view::npos)
+            return false;
+        const std::string_view decl = text.substr(begin, end - begin);
+        const std::size_t enc = decl.find("encoding");
+        if (enc != std::string_view::npos) {
+            const std::string_view value = decl.substr(enc + 8);
+            const std::size_t q = value.find_first_of("\"'");
+            if (q == std::string_view::npos || !sameWord(std::string(value.substr(q + 1, 5)).c_str(), "UTF-8"))
+                return false;
+        }
+        begin = end + 2;
+    } else if (text.substr(begin, 1) != "<") {
+        return false; // maybe another encoding: the whole-document parse decides
+    }
+    std::size_t rowStart = std::string_view::npos;
+    int rowDataTags = 0;
+    for (std::size_t i = text.find('<', begin); i != std::string_view::npos; i = text.find('<', i + 1)) {
+        const char next = i + 1 < size ? text[i + 1] : '\0';
+        if (next == '!' || next == '?')
+            return false;
+        if (next == 'R' && text.substr(i, 8) == "<ROWDATA") {
+            if (++rowDataTags > 1 || text.substr(i, 9) != "<ROWDATA>")
+                return false;
+            rowStart = i + 9;
         }
     }
-    content.nextAutoInc = next;
-    return content;
+    if (rowStart == std::string_view::npos)
+        return false;
+    const std::size_t rowEnd = text.rfind("</ROWDATA>");
+    if (rowEnd == std::string_view::npos || rowEnd < rowStart)
+        return false;
+    const std::size_t regionSize = rowEnd - rowStart;
+    std::size_t parts = std::min<std::size_t>(std::max(1, options.maxParts), regionSize / std::max<std::size_t>(options.minPartBytes, 1));
+    if (parts < 2)
+        return false;
+
+    // The document without its rows gives the definitions.
+    std::string skeleton;
+    skeleton.reserve(rowStart + (size - rowEnd));
+    skeleton.append(data, rowStart).append(data + rowEnd, size - rowEnd);
+    pugi::xml_document head;
+    if (!head.load_buffer_inplace(skeleton.data(), skeleton.size(), pugi::parse_escapes, pugi::encoding_utf8))
+        return false;
+    if (!head.document_element().child("ROWDATA"))
+        return false;
+    Content content;
+    Schema schema;
+    readHeader(head.document_element(), source, content, schema);
+
+    // Cut points: before a "<ROW" tag near each share of the region.
+    std::vector<std::size_t> cuts{rowStart};
+    for (std::size_t k = 1; k < parts; ++k) {
+        std::size_t i = text.find("<ROW", std::max(cuts.back() + 1, rowStart + regionSize * k / parts));
+        while (i != std::string_view::npos && i < rowEnd) {
+            const char after = text[i + 4];
+            if (after == ' ' || after == '/' || after == '>' || after == '\t' || after == '\r' || after == '\n')
+                break;
+            i = text.find("<ROW", i + 1);
+        }
+        if (i == std::string_view::npos || i >= rowEnd)
+            break;
+        cuts.push_back(i);
+    }
+    cuts.push_back(rowEnd);
+    parts = cuts.size() - 1;
+
+    std::vector<pugi::xml_document> docs(parts);
+    std::vector<std::vector<pugi::xml_node>> rows(parts);
+    std::vector<char> ok(parts, 0);
+    runParallel(parts, [&](std::size_t k) {
+        try {
+            const pugi::xml_parse_result r = docs[k].load_buffer(data + cuts[k], cuts[k + 1] - cuts[k],
+                                                                 pugi::parse_escapes | pugi::parse_fragment, pugi::encoding_utf8);
+            if (!r)
+                return;
+            for (pugi::xml_node row = docs[k].child("ROW"); row; row = row.next_sibling("ROW"))
+                rows[k].push_back(row);
+            ok[k] = 1;
+        } catch (...) {
+        }
+    });
+    for (char good : ok) {
+        if (!good)
+            return false;
+    }
+    convertAll(schema, rows, source, content, options.minRowsPerPart);
+    out = std::move(content);
+    return true;
+}
+
+} // namespace
+
+Content parseDataPacket(char *data, std::size_t size, const QString &source, const ParseOptions &options)
+{
+    if (size == 0)
+        fail(source, QStringLiteral("the file is empty"));
+    Content content;
+    if (options.maxParts > 1 && parseInParts(data, size, source, options, content))
+        return content;
+    return parseWhole(data, size, source, options.maxParts > 1 ? options.minRowsPerPart : SIZE_MAX);
 }
 
 } // namespace orvane::table::detail

@@ -41,9 +41,16 @@ struct Content {
 // Checks a list of definitions; throws TableError naming the problem.
 void validateDefs(const QList<FieldDef> &defs);
 
-// Reads a data packet. The buffer is parsed in place (it is changed).
+// How large packets are split over threads (the result never depends on it).
+struct ParseOptions {
+    int maxParts = 2;                       // 1: one thread, one whole-document parse
+    std::size_t minPartBytes = 4u << 20;    // a part of the rows' text is at least this large
+    std::size_t minRowsPerPart = 20000;     // and converts at least this many rows
+};
+
+// Reads a data packet. The buffer may be changed (it is parsed in place).
 // Throws FileFormatError with sourceName.
-Content parseDataPacket(char *data, std::size_t size, const QString &sourceName);
+Content parseDataPacket(char *data, std::size_t size, const QString &sourceName, const ParseOptions &options = {});
 
 // Writes a data packet of the live rows (rowOrder lists row numbers to write).
 std::string writeDataPacket(const QList<FieldDef> &defs, const std::vector<Cell> &cells,

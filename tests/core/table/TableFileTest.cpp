@@ -1,6 +1,7 @@
 // Table files: round trips of every field type, empty tables, unreadable and
 // torn files, interrupted saves, backups and restores.
 #include "TableTestSupport.h"
+#include "core/table/TableData.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <climits>
+#include <functional>
 
 using namespace orvane::table;
 using namespace orvane::table::testing;
@@ -391,5 +393,69 @@ TEST(TablePacket, ReadsPacketsWrittenByHandOrByOtherWriters)
     addRecord(ds, {});
     EXPECT_EQ(ds.Fields(0).AsInteger(), 10);
 }
+
+// Large packets are read in parts on several threads. Forced on small
+// packets, that must read exactly what one whole-document parse reads, or
+// fail where it fails. Regression inputs found by the fuzzer live in data/.
+struct SplitCase {
+    const char *name;
+    std::function<QByteArray()> bytes;
+};
+
+class SplitReading : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitReading, AgreesWithAWholeDocumentParse)
+{
+    const QByteArray bytes = GetParam().bytes();
+    ASSERT_FALSE(bytes.isEmpty());
+    const auto parse = [&](const detail::ParseOptions &options, detail::Content &out) {
+        QByteArray copy = bytes;
+        try {
+            out = detail::parseDataPacket(copy.data(), std::size_t(copy.size()), "packet", options);
+            return true;
+        } catch (const TableError &) {
+            return false;
+        }
+    };
+    detail::ParseOptions whole;
+    whole.maxParts = 1;
+    for (int parts : {2, 3, 7}) {
+        detail::ParseOptions split;
+        split.maxParts = parts;
+        split.minPartBytes = 1;
+        split.minRowsPerPart = 1;
+        detail::Content a, b;
+        const bool aOk = parse(whole, a);
+        ASSERT_EQ(parse(split, b), aOk) << parts;
+        EXPECT_EQ(a.defs, b.defs);
+        EXPECT_EQ(a.rowCount, b.rowCount);
+        EXPECT_TRUE(a.cells == b.cells);
+        EXPECT_EQ(a.nextAutoInc, b.nextAutoInc);
+    }
+}
+
+QByteArray dataFile(const char *name)
+{
+    return readAll(QStringLiteral(ORVANE_SOURCE_DIR "/tests/core/table/data/") + name);
+}
+
+QByteArray withRows(const QByteArray &rows)
+{
+    return fieldsStart + "<FIELD attrname=\"ID\" fieldtype=\"i4\" SUBTYPE=\"Autoinc\"/><FIELD attrname=\"N\" fieldtype=\"string\" WIDTH=\"9\"/>" +
+           fieldsEnd + rows + packetEnd;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SplitReading,
+    ::testing::Values(
+        SplitCase{"ValidPacket", [] { return validPacket(); }},
+        SplitCase{"NulByteBetweenRows", [] { return dataFile("nul-byte-between-rows.cds"); }},
+        SplitCase{"CommentOverRows", [] { return withRows("<ROW ID=\"1\"/><!-- <ROW ID=\"2\"/> --><ROW ID=\"3\"/>"); }},
+        SplitCase{"NestedRows", [] { return withRows("<ROW ID=\"1\"><ROW ID=\"2\"/></ROW><ROW ID=\"3\"/><ROW ID=\"4\"/>"); }},
+        SplitCase{"BadValueInLastRow", [] { return withRows("<ROW ID=\"1\"/><ROW ID=\"2\"/><ROW ID=\"x\"/>"); }},
+        SplitCase{"TextBetweenRows", [] { return withRows("<ROW ID=\"1\" N=\"a\"/>text<ROW ID=\"2\"/>&amp;<ROW N=\"&lt;ROW\"/>"); }},
+        SplitCase{"SecondRowData", [] { return withRows("<ROW ID=\"1\"/></ROWDATA><ROWDATA><ROW ID=\"2\"/>"); }},
+        SplitCase{"UnclosedRow", [] { return withRows("<ROW ID=\"1\"><ROW ID=\"2\"/><ROW ID=\"3\"/>"); }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
