@@ -147,7 +147,7 @@ std::vector<Entry> buildCatalogue()
 
     // Distortion
     add("Distortion", "BandedSwirl", "Swirl in rings turning in alternate directions", kernelBandedSwirl,
-        {center(), F("Bands", "Number of rings", 1, 50, 10), F("Strength", "Turn of each ring", -10, 10, 1), aspect(),
+        {center(), F("Bands", "Number of rings", 1, 50, 6), F("Strength", "Turn of each ring (radians)", -10, 10, 0.3), aspect(),
          input()});
     add("Distortion", "Bands", "Horizontal light bands", kernelBands,
         {F("BandDensity", "Number of bands over the picture height", 1, 200, 65),
@@ -442,9 +442,9 @@ QImage Filter::output() const
         if (d->transition) {
             const double p = args.f("Progress");
             if (p <= 0.0)
-                return in.copy();
+                return copyImage(in);
             if (p >= 100.0)
-                return targetFor(args, in).copy();
+                return copyImage(targetFor(args, in));
         }
         return d->kernel(args);
     } catch (const std::exception &) {

@@ -17,16 +17,14 @@ QImage toPremultiplied(const QImage &image)
 {
     if (image.isNull())
         return QImage();
-    if (image.format() == QImage::Format_ARGB32_Premultiplied)
-        return image;
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return detail::premultipliedCopy(image);
 }
 
 QImage rotated(const QImage &image, double degrees)
 {
     using namespace detail;
     if (image.isNull() || !std::isfinite(degrees))
-        return image.isNull() ? QImage() : image.copy();
+        return image.isNull() ? QImage() : copyImage(toPremultiplied(image));
     double a = std::fmod(degrees, 360.0);
     if (a < 0)
         a += 360.0;
@@ -36,7 +34,7 @@ QImage rotated(const QImage &image, double degrees)
     const int quarter = int(std::lround(a / 90.0)) % 4;
     if (std::fabs(a - 90.0 * std::lround(a / 90.0)) < 1e-9) {
         if (quarter == 0)
-            return src.copy();
+            return copyImage(src);
         const bool swap = quarter % 2 == 1;
         QImage out = newImage(swap ? h : w, swap ? w : h);
         if (out.isNull())
@@ -79,7 +77,7 @@ QImage resized(const QImage &image, int width, int height)
         return QImage();
     const QImage src = toPremultiplied(image);
     if (width == src.width() && height == src.height())
-        return src.copy();
+        return detail::copyImage(src);
     return src.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 

@@ -153,7 +153,7 @@ QImage kernelHueAdjust(const Args &a)
     const QImage in = a.img("Input");
     const double hue = a.f("Hue");
     if (hue == 0.0)
-        return in.copy();
+        return copyImage(in);
     // Rotation about the grey axis of the RGB cube by hue * 180 degrees.
     const double th = hue * kPi, c = std::cos(th), s = std::sin(th);
     const double t = (1 - c) / 3.0, q = std::sqrt(1.0 / 3.0) * s;

@@ -215,8 +215,8 @@ QImage kernelCrop(const Args &a)
     // A rectangle outside the picture keeps the whole picture rather than
     // leaving nothing.
     if (x1 <= x0 || y1 <= y0)
-        return in.copy();
-    return in.copy(x0, y0, x1 - x0, y1 - y0);
+        return copyImage(in);
+    return copyRegion(in, x0, y0, x1 - x0, y1 - y0);
 }
 
 QImage kernelPerspectiveTransform(const Args &a)

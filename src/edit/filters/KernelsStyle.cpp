@@ -80,7 +80,7 @@ QImage kernelDirectionalBlur(const Args &a)
     const double len = a.f("BlurAmount");
     const int taps = std::clamp(int(std::ceil(len)) + 1, 1, 201);
     if (taps <= 1)
-        return in.copy();
+        return copyImage(in);
     const double th = a.f("Angle") * kPi / 180.0;
     const float dx = float(std::cos(th) * len / (taps - 1)), dy = float(std::sin(th) * len / (taps - 1));
     const float half = float(taps - 1) / 2.f;

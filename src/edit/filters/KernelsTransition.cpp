@@ -274,7 +274,7 @@ QImage kernelBandedSwirlTransition(const Args &a)
 {
     const Pair t = pairOf(a);
     const float R = 0.5f * std::hypot(float(t.w), float(t.h));
-    const float s = float(a.f("Strength") * std::sin(kPi * t.p)) * 0.5f;
+    const float s = float(a.f("Strength") * std::sin(kPi * t.p)) * 0.15f;
     const float freq = float(a.f("Frequency"));
     return warpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
         return s * std::sin(2.f * float(kPi) * freq * d / R) * std::max(0.f, 1.f - d / R);
