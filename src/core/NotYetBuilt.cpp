@@ -7,8 +7,6 @@ void TOrvane1::FillPasswordTables() {}
 void TOrvane1::OpenOrganizerStore(const QString &) {}
 void TOrvane1::OpenSlideShowTable(const QString &, const QString &) {}
 void TOrvane1::OpenEMailAccounts(const QString &) {}
-void TOrvane1::OpenOptions() {}
-void TOrvane1::SaveWindowOptions() {}
 void TOrvane1::LoadThumbNails() {}
 void TOrvane1::FillAlbumChoices() {}
 void TOrvane1::RebuildOrganizerTrees() {}
@@ -21,3 +19,6 @@ void TOrvane1::SetupTetherProfile() {}
 void TOrvane1::ChkSaveEdits() {}
 void TOrvane1::StopMediaPlayer() {}
 void TOrvane1::FillFilterLists() {}
+void TOrvane1::SaveUndoSnapshot() {}
+void TOrvane1::ResetQuickAdjustments() {}
+void TOrvane1::AddThumbNailBitmap(const QImage &, const QString &) {}

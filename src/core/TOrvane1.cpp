@@ -716,6 +716,8 @@ bool TOrvane1::eventFilter(QObject *watched, QEvent *event)
     // after the main window's resize.
     if (event->type() == QEvent::Resize && (watched == Panel10 || watched == TabControl2))
         ApplyResizeRules(width());
+    if (SplitterEvent(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -727,18 +729,36 @@ void TOrvane1::ApplyResizeRules(int W)
         const int cell = qMax(60, (ListBox7->viewport()->width() - 4) / columns);
         ListBox7->setGridSize(QSize(cell, 102));
     }
+    auto round = [](double v) { return static_cast<int>(orvane::RoundHalfEven(v)); };
     if (TabControl2) {
-        const int half = static_cast<int>(orvane::RoundHalfEven(TabControl2->width() / 2.0));
+        const int tw = TabControl2->width();
+        const int th = TabControl2->height();
         if (ListBox1 && ListBox2) {
-            ListBox1->setFixedWidth(qMax(40, half - 50));
-            ListBox2->setFixedWidth(qMax(40, half - 50));
+            ListBox1->setFixedWidth(qMax(40, round(tw / 2.0) - 50));
+            ListBox2->setFixedWidth(qMax(40, round(tw / 2.0) - 50));
         }
+        if (Layout1)
+            Layout1->setFixedHeight(qMax(80, round(th / 2.0)));
+        if (ListBox8)
+            ListBox8->setFixedHeight(qMax(80, th - 500));
         if (Memo1)
-            Memo1->setFixedWidth(qMax(40, TabControl2->width() - 10));
+            Memo1->setFixedWidth(qMax(40, tw - 10));
         if (Image8 && Image9) {
-            Image8->setFixedSize(qMax(10, TabControl2->width() - 5),
-                                 qMax(10, static_cast<int>(orvane::RoundHalfEven(TabControl2->height() / 2.0)) - 50));
-            Image9->setFixedWidth(qMax(10, TabControl2->width() - 20));
+            Image8->setFixedSize(qMax(10, tw - 5), qMax(10, round(th / 2.0) - 50));
+            Image9->setFixedWidth(qMax(10, tw - 20));
+        }
+    }
+    if (TabControl3) {
+        TabControl3->setFixedHeight(qMax(120, height() - 400));
+        const int listWidth = qMax(40, TabControl3->width() - 10);
+        const std::pair<QTreeWidget *, QTreeWidget *> pairs[] = {{ListVewAlbs, ListVewPhots},
+                                                                 {ListVewSets, ListVewPhots2}};
+        for (auto [upper, lower] : pairs) {
+            if (!upper || !lower)
+                continue;
+            upper->setFixedWidth(listWidth);
+            lower->setFixedWidth(listWidth);
+            lower->setFixedHeight(qMax(40, TabControl3->height() - (upper->height() + 3) - 60));
         }
     }
     LayoutMailPanel();

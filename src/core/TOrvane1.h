@@ -12,10 +12,12 @@
 #include "core/engine/MainWindowRules.h"
 
 #include <QDateTime>
+#include <QImage>
 #include <QMainWindow>
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -41,6 +43,9 @@ class QTreeWidget;
 class QWidget;
 class QFrame;
 class TImage;
+namespace orvane::table {
+class ClientDataSet; // Options store: the table of "Options.cds"
+}
 
 using orvane::AlphaColor;
 
@@ -96,6 +101,18 @@ public:
     int NUMEMAIL_READ = 10;
     int JPG_QUAL = 100;
     QVariant MULTPLYFONT = 1;
+
+    // ---- Options store: "Options.cds" in the root folder (core/OptionsStore.cpp) ----
+    // OpenOptions (read at start-up and for the options window) and
+    // SaveWindowOptions (window state at close) are with the start-up calls below.
+    void UpDateOptionsFile();  // writes the whole record from the shared state and the options window
+    void FillToAddresses();    // the To edit Edit18 from "ToEMail1" to "ToEMail10"
+    QString OptionsFilePath() const;
+    orvane::table::ClientDataSet &OptionsDataSet(); // the options table (created on first use)
+    struct OptionsTableDeleter {
+        void operator()(orvane::table::ClientDataSet *table) const;
+    };
+    std::unique_ptr<orvane::table::ClientDataSet, OptionsTableDeleter> OptionsTable;
 
     // ---- Window "exists" flags and help origins ----
     bool OPTIONS_FLG = false, SLIDESHOW_FLG = false, SLIDESHOW2_FLG = false, PRNTPRMPT_FLG = false,
@@ -174,6 +191,10 @@ public:
     void SetMailGridColumns();
     void FillFilterLists();
     void ResizePanel10();
+    // Shared routines of the editing areas (each defined once, in its area's file).
+    void SaveUndoSnapshot();                                      // edit/UndoHistory.cpp
+    void ResetQuickAdjustments();                                 // edit/QuickAdjustments.cpp
+    void AddThumbNailBitmap(const QImage &bitmap, const QString &name); // browse/ThumbsTab.cpp
 
     // ---- Top-level controls ----
     QToolBar *ToolBar1 = nullptr;
@@ -253,6 +274,9 @@ public:
     void MnuBtn1Click();
     void Timer1Timer();
     void DownLoadBtnClick();
+    void MoveBtnClick();
+    // Pressing, dragging and releasing the splitter of the Edit tab.
+    bool SplitterEvent(QObject *watched, QEvent *event);
 
     // The last text set in the status label (also what tests read).
     QString statusText() const;
@@ -272,6 +296,11 @@ private:
     void BuildTabs();
     void BuildThumbsTab();
     void BuildEditTab();
+    void BuildEditSubTab();   // edit/EditSubTab.cpp: rotate, resize, flip, filter lists and rows
+    void BuildDrawSubTab();   // edit/DrawingTools.cpp
+    void BuildShapesSubTab(); // edit/ShapesSubTab.cpp
+    void BuildTextSubTab();   // edit/DrawingTools.cpp
+    void BuildMergeSubTab();  // edit/DrawingTools.cpp
     void BuildOrganizeTab();
     void BuildSlideShowTab();
     void BuildBatchTab();

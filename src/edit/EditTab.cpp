@@ -63,63 +63,14 @@ void TOrvane1::BuildEditTab()
     tab(TabItem9, "TabItem9", "Text");
     tab(TabItem10, "TabItem10", "Merge");
 
-    // Edit sub-tab: rotation, the filter lists and the parameter rows.
-    auto *editLayout = new QVBoxLayout(TabItem6);
-    Panel10 = makeControl<QWidget>(TabItem6, "Panel10", "Panel10", QString());
-    auto *panelLayout = new QVBoxLayout(Panel10);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
-    auto *rotateRow = new QHBoxLayout;
-    auto *rotateLabel = new QLabel("Rotate", Panel10);
-    TrackBar1 = makeControl<QSlider>(Panel10, "TrackBar1", "Rotate", "Rotate Photo", Qt::Horizontal);
-    TrackBar1->setRange(0, 360);
-    rotateLabel->setBuddy(TrackBar1);
-    rotateRow->addWidget(rotateLabel);
-    rotateRow->addWidget(TrackBar1, 1);
-    MoveBtn = makeControl<QToolButton>(Panel10, "MoveBtn", "Right", "Move Edit Tools to the other Side");
-    MoveBtn->setText("Right");
-    rotateRow->addWidget(MoveBtn);
-    panelLayout->addLayout(rotateRow);
-    auto *lists = new QHBoxLayout;
-    ListBox1 = makeControl<QListWidget>(Panel10, "ListBox1", "Filter categories", "Select Filter Category");
-    ListBox2 = makeControl<QListWidget>(Panel10, "ListBox2", "Filters", "Select Filter");
-    ListBox1->setSortingEnabled(true);
-    ListBox2->setSortingEnabled(true);
-    lists->addWidget(ListBox1);
-    lists->addSpacing(3);
-    lists->addWidget(ListBox2);
-    lists->addStretch();
-    panelLayout->addLayout(lists, 1);
-    editLayout->addWidget(Panel10, 1);
-    Layout1 = makeControl<QWidget>(TabItem6, "Layout1", "Layout1", QString());
-    auto *paramLayout = new QVBoxLayout(Layout1);
-    paramLayout->setContentsMargins(0, 0, 0, 0);
-    ListBox3 = makeControl<QListWidget>(Layout1, "ListBox3", "Filter settings", QString());
-    paramLayout->addWidget(ListBox3);
-    editLayout->addWidget(Layout1, 1);
+    BuildEditSubTab();
+    BuildDrawSubTab();
+    BuildShapesSubTab();
+    BuildTextSubTab();
+    BuildMergeSubTab();
 
-    // Draw sub-tab: filled in by the drawing tools.
-    new QVBoxLayout(TabItem7);
-
-    // Shapes sub-tab.
-    auto *shapesLayout = new QVBoxLayout(TabItem8);
-    ListBox8 = makeControl<QListWidget>(TabItem8, "ListBox8", "Shapes", "Select Shape to Add to Photo");
-    ListBox8->setFixedWidth(250);
-    shapesLayout->addWidget(ListBox8, 1);
-    Image7 = makeControl<TImage>(TabItem8, "Image7", "Shape preview", QString());
-    Image7->setFixedSize(90, 90);
-    shapesLayout->addWidget(Image7);
-
-    // Text sub-tab.
-    auto *textLayout = new QVBoxLayout(TabItem9);
-    Memo1 = makeControl<QPlainTextEdit>(TabItem9, "Memo1", "Text", "Text to Add to Photo");
-    textLayout->addWidget(Memo1, 1);
-
-    // Merge sub-tab.
-    auto *mergeLayout = new QVBoxLayout(TabItem10);
-    Image8 = makeControl<TImage>(TabItem10, "Image8", "Merge source", QString());
-    Image9 = makeControl<TImage>(TabItem10, "Image9", "Merge area", QString());
-    mergeLayout->addWidget(Image8, 1);
-    mergeLayout->addWidget(Image9, 1);
+    connect(MoveBtn, &QToolButton::clicked, this, &TOrvane1::MoveBtnClick);
+    Splitter4->installEventFilter(this);
 
     // The picture menu.
     PopupMenu4 = new QMenu(this);
@@ -135,5 +86,46 @@ void TOrvane1::ResizePanel10()
     if (w > 20) {
         ListBox1->setFixedWidth(w);
         ListBox2->setFixedWidth(w);
+    }
+}
+
+void TOrvane1::MoveBtnClick()
+{
+    // The tool panel and the picture area swap sides.
+    auto *row = static_cast<QHBoxLayout *>(TabEdit->layout());
+    const bool toolsRight = row->indexOf(TabControl2) > row->indexOf(ScrollBox1);
+    row->removeWidget(ScrollBox1);
+    row->removeWidget(Splitter4);
+    row->removeWidget(TabControl2);
+    if (toolsRight) {
+        row->addWidget(TabControl2, 2);
+        row->addWidget(Splitter4);
+        row->addWidget(ScrollBox1, 3);
+        MoveBtn->setText("Right");
+    } else {
+        row->addWidget(ScrollBox1, 3);
+        row->addWidget(Splitter4);
+        row->addWidget(TabControl2, 2);
+        MoveBtn->setText("Left");
+    }
+}
+
+bool TOrvane1::SplitterEvent(QObject *watched, QEvent *event)
+{
+    if (watched != Splitter4)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        MOUSEDOWNSPLT_FLG = true;
+        return true;
+    case QEvent::MouseButtonRelease:
+        MOUSEDOWNSPLT_FLG = false;
+        return true;
+    case QEvent::MouseMove:
+        if (MOUSEDOWNSPLT_FLG)
+            Layout1->setFixedHeight(qMax(40, TabControl2->height() - ListBox1->height() - 30));
+        return true;
+    default:
+        return false;
     }
 }
