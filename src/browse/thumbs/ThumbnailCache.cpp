@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace orvane::thumbs {
 namespace {
@@ -150,16 +152,21 @@ bool ThumbnailCache::writeEntry(const QString &entry, const QString &file, QImag
         if (!writer.write(image))
             return false;
     }
-    QSaveFile out(entry);
-    if (!out.open(QIODevice::WriteOnly))
+    // A temporary file in the entry's folder renamed over the entry: readers
+    // see the old entry or the new one, never a part. Unlike QSaveFile this
+    // does not wait for the disk (fsync): a lost cache entry is just made again.
+    QTemporaryFile out(QFileInfo(entry).path() + "/.orvane-XXXXXX.png");
+    if (!out.open())
         return false;
     // Private before any byte is written: thumbnails show what the pictures hold.
     out.setPermissions(kOwnerOnlyFile);
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
+    if (out.write(bytes) != bytes.size() || !out.flush())
         return false;
-    }
-    return out.commit();
+    out.close();
+    if (::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(entry).constData()) != 0)
+        return false;
+    out.setAutoRemove(false);
+    return true;
 }
 
 bool ThumbnailCache::store(const QString &file, CacheSize size, const QImage &thumbnail, QSize originalSize) const

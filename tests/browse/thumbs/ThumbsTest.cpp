@@ -162,7 +162,7 @@ TEST_F(ThumbsTest, SecondListingComesFromTheCache)
     for (const QString &dir : {QStringLiteral("/thumbnails"), QStringLiteral("/thumbnails/normal")})
         EXPECT_EQ(modeOf(cacheHome.path() + dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Only finished entries: no temporary files left behind.
-    EXPECT_EQ(QDir(cacheHome.path() + "/thumbnails/normal").entryList(QDir::Files).size(), paths.size());
+    EXPECT_EQ(QDir(cacheHome.path() + "/thumbnails/normal").entryList(QDir::Files | QDir::Hidden).size(), paths.size());
 
     const QList<ThumbResult> second = list(loader, paths);
     ASSERT_EQ(second.size(), paths.size());
