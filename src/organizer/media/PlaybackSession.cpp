@@ -449,8 +449,6 @@ double PlaybackSession::masterClock(int serial) const
 
 double PlaybackSession::position() const
 {
-    if (ended_ && duration_ > 0)
-        return duration_;
     double fallback;
     {
         std::lock_guard lock(controlMutex_);
@@ -458,6 +456,8 @@ double PlaybackSession::position() const
             return seekTarget_;
         fallback = lastTarget_;
     }
+    if (ended_ && duration_ > 0)
+        return duration_;
     double v = masterClock(serial_);
     if (std::isnan(v))
         v = fallback;
@@ -953,7 +953,7 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
         if (!clockSet) {
             const double ahead = audio_.latency() + double(written) / rate;
             audioClock_.setSpeed(f->sourcePerOutput);
-            audioClock_.set(f->pts + audioOffset_ * perSample - ahead * f->sourcePerOutput, serial, now);
+            audioClock_.setIfRunning(f->pts + audioOffset_ * perSample - ahead * f->sourcePerOutput, serial, now);
             clockSet = true;
         }
         const float *in = reinterpret_cast<const float *>(f->frame->data[0]) + size_t(audioOffset_) * channels;
@@ -991,6 +991,10 @@ QImage PlaybackSession::convert(const AVFrame *frame)
     }
     if (display.isValid() && !display.isEmpty() && (display.width() < source.width() || display.height() < source.height()))
         target = source.scaled(display, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    // A picture claiming a huge size is shown at a size memory can hold.
+    constexpr int kMaxSide = 8192;
+    if (target.width() > kMaxSide || target.height() > kMaxSide)
+        target = target.scaled(kMaxSide, kMaxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 
     const bool scaling = target != QSize(frame->width, frame->height);
     sws_.reset(sws_getCachedContext(sws_.release(), frame->width, frame->height, AVPixelFormat(frame->format),

@@ -252,6 +252,17 @@ public:
         updated_ = at;
         serial_ = serial;
     }
+    // As set(), but ignored while paused: an output callback that was already
+    // running when the player paused must not move the held position.
+    void setIfRunning(double pts, int serial, double at)
+    {
+        std::lock_guard lock(mutex_);
+        if (paused_)
+            return;
+        pts_ = pts;
+        updated_ = at;
+        serial_ = serial;
+    }
     void setPaused(bool paused)
     {
         std::lock_guard lock(mutex_);
