@@ -12,12 +12,83 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QHash>
+
 #include <algorithm>
+#include <bit>
 
 namespace orvane::table {
 
 using detail::Cell;
 using detail::compareCells;
+
+
+// Sorts the indexes of distinct texts by text (UTF-16 code unit order). A
+// multikey radix sort: each pass skips the prefix its texts share and sorts
+// on the next three code units, so long shared beginnings such as the folders
+// of paths are read once per pass instead of at every comparison.
+void sortDistinctTexts(const std::vector<QStringView> &values, std::vector<std::uint32_t> &idx)
+{
+    struct Job {
+        std::size_t lo, hi, depth;
+    };
+    struct Item {
+        std::uint64_t key;
+        std::uint32_t index;
+        bool operator<(const Item &o) const { return key < o.key; }
+    };
+    // Three code units from `depth`, each as unit + 1 in 17 bits; 0 marks the end.
+    const auto keyAt = [&](std::uint32_t i, std::size_t depth) {
+        const QStringView v = values[i];
+        std::uint64_t key = 0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::size_t p = depth + k;
+            key = (key << 17) | (p < std::size_t(v.size()) ? std::uint64_t(v[qsizetype(p)].unicode()) + 1 : 0);
+        }
+        return key;
+    };
+    std::vector<Job> jobs{{0, idx.size(), 0}};
+    std::vector<Item> items;
+    while (!jobs.empty()) {
+        const Job job = jobs.back();
+        jobs.pop_back();
+        const std::size_t n = job.hi - job.lo;
+        if (n < 2)
+            continue;
+        if (n <= 32) {
+            std::sort(idx.begin() + std::ptrdiff_t(job.lo), idx.begin() + std::ptrdiff_t(job.hi),
+                      [&](std::uint32_t a, std::uint32_t b) { return values[a].mid(qsizetype(job.depth)) < values[b].mid(qsizetype(job.depth)); });
+            continue;
+        }
+        // The prefix all texts of the job share beyond depth.
+        const QStringView first = values[idx[job.lo]];
+        std::size_t common = std::size_t(first.size()) - job.depth;
+        for (std::size_t i = job.lo + 1; i < job.hi && common > 0; ++i) {
+            const QStringView v = values[idx[i]];
+            const std::size_t limit = std::min(common, std::size_t(v.size()) - job.depth);
+            std::size_t k = 0;
+            while (k < limit && v[qsizetype(job.depth + k)] == first[qsizetype(job.depth + k)])
+                ++k;
+            common = k;
+        }
+        const std::size_t depth = job.depth + common;
+        items.clear();
+        for (std::size_t i = job.lo; i < job.hi; ++i)
+            items.push_back({keyAt(idx[i], depth), idx[i]});
+        std::sort(items.begin(), items.end());
+        for (std::size_t i = 0; i < n; ++i)
+            idx[job.lo + i] = items[i].index;
+        // Texts equal in these three units and longer than them: next pass.
+        for (std::size_t a = 0; a < n;) {
+            std::size_t b = a + 1;
+            while (b < n && items[b].key == items[a].key)
+                ++b;
+            if (b - a > 1 && (items[a].key & 0x1FFFF) != 0)
+                jobs.push_back({job.lo + a, job.lo + b, depth + 3});
+            a = b;
+        }
+    }
+}
 
 struct ClientDataSet::Data {
     QList<FieldDef> defs;
@@ -116,6 +187,71 @@ struct ClientDataSet::Data {
         return true;
     }
 
+    // Dense ranks of one field over the live rows, indexed by row: equal
+    // values get equal ranks and rank order is value order, null being 0.
+    // Sorting by ranks reads small arrays instead of chasing every value,
+    // which is what makes sorting large tables fast.
+    std::vector<std::uint32_t> ranks(int f, std::uint32_t &count) const
+    {
+        std::vector<std::uint32_t> rank(rows, 0);
+        if (detail::isTextType(defs[f].type)) {
+            std::vector<QStringView> values;
+            QHash<QStringView, std::uint32_t> ids;
+            ids.reserve(qsizetype(std::min<std::size_t>(order.size(), 1u << 16)));
+            constexpr std::uint32_t none = UINT32_MAX;
+            const QChar *lastData = nullptr;
+            qsizetype lastSize = -1;
+            std::uint32_t lastId = none;
+            for (std::uint32_t r : order) {
+                const Cell &c = cell(r, f);
+                if (c.index() != 2) {
+                    rank[r] = none;
+                    continue;
+                }
+                const QString &text = std::get<2>(c);
+                if (text.constData() == lastData && text.size() == lastSize) { // a shared value
+                    rank[r] = lastId;
+                    continue;
+                }
+                const QStringView view(text);
+                auto it = ids.constFind(view);
+                if (it == ids.constEnd()) {
+                    it = ids.insert(view, std::uint32_t(values.size()));
+                    values.push_back(view);
+                }
+                lastData = text.constData();
+                lastSize = text.size();
+                lastId = rank[r] = *it;
+            }
+            std::vector<std::uint32_t> byValue(values.size());
+            for (std::uint32_t i = 0; i < byValue.size(); ++i)
+                byValue[i] = i;
+            sortDistinctTexts(values, byValue);
+            std::vector<std::uint32_t> rankOf(values.size());
+            for (std::uint32_t i = 0; i < byValue.size(); ++i)
+                rankOf[byValue[i]] = i + 1;
+            for (std::uint32_t r : order)
+                rank[r] = rank[r] == none ? 0 : rankOf[rank[r]];
+            count = std::uint32_t(values.size()) + 1;
+            return rank;
+        }
+        std::vector<std::pair<qint64, std::uint32_t>> values;
+        values.reserve(order.size());
+        for (std::uint32_t r : order) {
+            if (const qint64 *v = std::get_if<qint64>(&cell(r, f)))
+                values.emplace_back(*v, r);
+        }
+        std::sort(values.begin(), values.end());
+        std::uint32_t next = 0;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (i == 0 || values[i].first != values[i - 1].first)
+                ++next;
+            rank[values[i].second] = next;
+        }
+        count = next + 1;
+        return rank;
+    }
+
     void rebuildOrder()
     {
         order.clear();
@@ -124,8 +260,44 @@ struct ClientDataSet::Data {
             if (!deleted[r])
                 order.push_back(std::uint32_t(r));
         }
-        if (!indexFields.empty())
+        if (indexFields.empty())
+            return;
+        if (order.size() < 4096) {
             std::sort(order.begin(), order.end(), lessFn());
+            return;
+        }
+        std::vector<std::vector<std::uint32_t>> fieldRanks;
+        std::vector<int> fieldWidth;
+        int bits = 0;
+        for (int f : indexFields) {
+            std::uint32_t count = 0;
+            fieldRanks.push_back(ranks(f, count));
+            fieldWidth.push_back(int(std::bit_width(count)));
+            bits += fieldWidth.back();
+        }
+        if (bits <= 64) {
+            // All ranks fit one 64-bit key: sort (key, row) pairs.
+            std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
+            keyed.reserve(order.size());
+            for (std::uint32_t r : order) {
+                std::uint64_t key = 0;
+                for (std::size_t i = 0; i < fieldRanks.size(); ++i) {
+                    key = (key << fieldWidth[i]) | fieldRanks[i][r];
+                }
+                keyed.emplace_back(key, r);
+            }
+            std::sort(keyed.begin(), keyed.end());
+            for (std::size_t i = 0; i < keyed.size(); ++i)
+                order[i] = keyed[i].second;
+            return;
+        }
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            for (const auto &rank : fieldRanks) {
+                if (rank[a] != rank[b])
+                    return rank[a] < rank[b];
+            }
+            return a < b;
+        });
     }
 
     void rebuildView()

@@ -679,7 +679,7 @@ TEST(TableLookupConsistency, IndexedLookupsAgreeWithAScan)
         QString type, link, path;
     };
     std::vector<Rec> recs;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 5000; ++i) {
         Rec r{types[rng.bounded(6)], QString("L%1").arg(rng.bounded(20)), QString("/p/%1").arg(rng.bounded(300))};
         recs.push_back(r);
         addRecord(ds, {{"RecordType", r.type}, {"LinkName", r.link}, {"Path", r.path}});
@@ -702,6 +702,74 @@ TEST(TableLookupConsistency, IndexedLookupsAgreeWithAScan)
         ds.setFilter("[RecordType] = " + ClientDataSet::QuotedStr(type) + " AND [LinkName] = " + ClientDataSet::QuotedStr(link));
         ASSERT_EQ(ds.RecordCount(), expected);
         ds.setFilter("");
+    }
+}
+
+// Large tables are sorted through value ranks; the order must be exactly the
+// one a plain stable sort by value gives: nulls first, texts by code unit,
+// numbers by value, ties in insertion order.
+TEST(TableLargeSort, OrderEqualsAStableSortByValue)
+{
+    const QStringList pieces = {"", "a", "A", "b", "/home/user/Pictures/", "é", "Z", QString::fromUtf8("😀"), "a/b", "\t"};
+    QRandomGenerator rng(9);
+    const auto randomText = [&]() -> QVariant {
+        if (rng.bounded(12) == 0)
+            return QVariant();
+        QString t;
+        for (int k = int(rng.bounded(5)); k > 0; --k)
+            t += pieces[int(rng.bounded(pieces.size()))];
+        return t;
+    };
+    const QStringList names = {"A", "B", "C", "D", "E", "F", "N"};
+    QList<FieldDef> defs;
+    for (int i = 0; i < 6; ++i)
+        defs.append({names[i], FieldType::String, 40});
+    defs.append({"N", FieldType::LargeInt, 0});
+    ClientDataSet ds(defs);
+    ds.CreateDataSet();
+    std::vector<QVariantList> rows;
+    for (int i = 0; i < 6000; ++i) {
+        QVariantList row;
+        for (int f = 0; f < 6; ++f)
+            row << randomText();
+        row << (rng.bounded(10) == 0 ? QVariant() : QVariant::fromValue<qlonglong>(qlonglong(rng.bounded(200)) - 100));
+        ds.Append();
+        for (int f = 0; f < 7; ++f)
+            ds.Fields(f).setValue(row[f]);
+        ds.Post();
+        rows.push_back(row);
+    }
+    const auto compare = [](const QVariant &a, const QVariant &b) {
+        if (!a.isValid() || !b.isValid())
+            return int(a.isValid()) - int(b.isValid());
+        if (a.typeId() == QMetaType::QString)
+            return a.toString().compare(b.toString());
+        return a.toLongLong() < b.toLongLong() ? -1 : (a.toLongLong() > b.toLongLong() ? 1 : 0);
+    };
+    for (const QString index : {"A", "N", "A;N", "N;B;A", "A;B;C;D;E;F", "F;E;D;C;B;A;N"}) {
+        SCOPED_TRACE(index.toStdString());
+        std::vector<int> fields;
+        for (const QString &n : index.split(';'))
+            fields.push_back(int(names.indexOf(n)));
+        std::vector<int> expected(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            expected[i] = int(i);
+        std::stable_sort(expected.begin(), expected.end(), [&](int x, int y) {
+            for (int f : fields) {
+                const int c = compare(rows[std::size_t(x)][f], rows[std::size_t(y)][f]);
+                if (c)
+                    return c < 0;
+            }
+            return false;
+        });
+        ds.setIndexFieldNames(index);
+        ASSERT_EQ(ds.RecordCount(), int(rows.size()));
+        int n = 0;
+        for (ds.First(); !ds.Eof(); ds.Next(), ++n) {
+            const QVariantList &want = rows[std::size_t(expected[std::size_t(n)])];
+            for (int f = 0; f < 7; ++f)
+                ASSERT_EQ(compare(ds.Fields(f).Value(), want[f]), 0) << "record " << n << " field " << f;
+        }
     }
 }
 
