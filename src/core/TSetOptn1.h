@@ -2,7 +2,11 @@
 // Orvane Options: the style list and, as they are built, the other option
 // pages. Created at start-up; the Options button shows it modally.
 #include <QDialog>
+#include <QList>
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
 class QListWidget;
 class QTabWidget;
 
@@ -20,6 +24,30 @@ public:
     QTabWidget *TabControl1 = nullptr;
     QWidget *TabItem1 = nullptr;
     QListWidget *ListBox1 = nullptr; // the 36 style names
+
+    // "Options" tab: start-up choices and transfers on the local network.
+    QWidget *TabItem2 = nullptr;
+    QLineEdit *Edit14 = nullptr;                              // start-up thumbnail folder
+    QComboBox *CMBSLS = nullptr, *CMBPHOTOALB = nullptr;      // start-up slide show and photo album
+    QLineEdit *Edit12 = nullptr;                              // folder for received files
+    QCheckBox *CHKRMTSAVE = nullptr;                          // save received files without asking
+    QLineEdit *Edit13 = nullptr;                              // user name shown to other computers
+    QCheckBox *CHKQKSTOF = nullptr;                           // no getting-started window
+
+    // "EMail" tab (hidden): the sender and the ten recipient addresses.
+    QWidget *TabItem3 = nullptr;
+    QLineEdit *Edit1 = nullptr;                               // from address
+    QLineEdit *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr, *Edit6 = nullptr,
+              *Edit7 = nullptr, *Edit8 = nullptr, *Edit9 = nullptr, *Edit10 = nullptr, *Edit11 = nullptr;
+    QCheckBox *CHKTOEMAIL = nullptr;                          // fill the To edit with the ten addresses
+    QCheckBox *CHKHORZGRID = nullptr, *CHKVERTGRID = nullptr; // grid lines (hidden)
+
+    // Edit2 to Edit11 in order: the edits of "ToEMail1" to "ToEMail10".
+    QList<QLineEdit *> ToAddressEdits() const;
+
+private:
+    void BuildOptionsTab();
+    void BuildEMailTab();
 };
 
 extern TSetOptn1 *SetOptn1;
