@@ -515,7 +515,11 @@ bool parseInParts(const char *data, std::size_t size, const QString &source, con
     int rowDataTags = 0;
     for (std::size_t i = text.find('<', begin); i != std::string_view::npos; i = text.find('<', i + 1)) {
         const char next = i + 1 < size ? text[i + 1] : '\0';
-        if (next == '!' || next == '?')
+        // Only element tags: no comment, CDATA, doctype or processing
+        // instruction, and no stray "<" whose reading depends on what follows.
+        const bool tag = (next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z') || next == '_' || next == ':' ||
+                         next == '/' || static_cast<unsigned char>(next) >= 0x80;
+        if (!tag)
             return false;
         if (next == 'R' && text.substr(i, 8) == "<ROWDATA") {
             if (++rowDataTags > 1 || text.substr(i, 9) != "<ROWDATA>")

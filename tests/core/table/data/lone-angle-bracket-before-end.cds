@@ -1,0 +1,1 @@
+﻿<DATAPACKET><METADATA><FIELDS><FIELD attrname="Name" fieldtype="string.uni" WIDTH="20"/><FIELD attrname="Note" fieldtype="bin.hex" SUBTYPE="WideText"/></FIELDS></METADATA><ROWDATA><ROW RowState="4" Note="x" Name="zy" Other="z"/>/ROWDATA><</ROWDATA></DATAPACKET>
