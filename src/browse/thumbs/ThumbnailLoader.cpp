@@ -124,7 +124,7 @@ ThumbResult makeThumbnail(const QString &path, const ThumbOptions &options)
             result.error = decoded.error;
             // Remember the failure only for files the decoder saw as damaged
             // or foreign; a refusal by size may change with other limits.
-            if (cached && !decoded.error.contains(QLatin1String("too large")))
+            if (cached && !decoded.refusedForSize())
                 cache.storeFailure(path);
             return result;
         }

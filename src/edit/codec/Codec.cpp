@@ -130,17 +130,12 @@ DecodeResult failed(const QString &error)
     return r;
 }
 
-bool sizeRefused(const DecodeResult &r)
-{
-    return !r.ok() && r.error.startsWith(QLatin1String("the picture is too large"));
-}
-
 DecodeResult decodeAs(const QString &path, Format format, LazyBytes &bytes, const Limits &limits)
 {
     DecodeResult result;
     if (isQtFormat(format)) {
         result = detail::qtDecode(path, format, limits);
-        if (result.ok() || !isMagickReadable(format) || sizeRefused(result))
+        if (result.ok() || !isMagickReadable(format) || result.refusedForSize())
             return result; // a size refusal is final
     }
     QString error;
@@ -180,7 +175,7 @@ DecodeResult decodeWithLimits(const QString &path, const Limits &limits)
     DecodeResult first;
     if (byExtension != Format::Unknown) {
         first = decodeAs(path, byExtension, bytes, limits);
-        if (first.ok() || sizeRefused(first))
+        if (first.ok() || first.refusedForSize())
             return first;
     }
     // The extension's decoder failed: the content may be another format
@@ -202,6 +197,11 @@ bool startsWith(const QByteArray &head, const char *magic, int length)
 }
 
 } // namespace
+
+bool DecodeResult::refusedForSize() const
+{
+    return !ok() && error.startsWith(QLatin1String("the picture is too large"));
+}
 
 QString upperExtension(const QString &path)
 {

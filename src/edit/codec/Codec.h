@@ -48,6 +48,8 @@ struct DecodeResult {
     Format format = Format::Unknown; // the format that decoded the file
     QSize originalSize; // the picture's full size (also for thumbnails)
     bool ok() const { return !image.isNull() && error.isEmpty(); }
+    // The picture was refused for its size (by its header), not for damage.
+    bool refusedForSize() const;
 };
 
 struct PictureInfo {
