@@ -20,6 +20,7 @@
 #include <exception>
 #include <functional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <cstdlib>
 #include <cstring>
@@ -419,8 +420,13 @@ void runParallel(std::size_t n, const std::function<void(std::size_t)> &work)
     if (n == 0)
         return;
     std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < n; ++i)
-        threads.emplace_back(work, i);
+    for (std::size_t i = 1; i < n; ++i) {
+        try {
+            threads.emplace_back(work, i);
+        } catch (const std::system_error &) {
+            work(i); // no thread to be had: do it here
+        }
+    }
     work(0);
     for (std::thread &t : threads)
         t.join();
