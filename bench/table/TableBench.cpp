@@ -29,8 +29,6 @@ struct Rec {
     QString type, name, description, path, link, priority, group, search, comments, updated;
 };
 
-const char *Columns[] = {"RecordType", "Name", "Description", "Path", "LinkName", "Priority", "Type", "SearchWord", "Comments", "LastUpdated"};
-
 QString albumName(int a) { return QStringLiteral("Album %1 - Trip").arg(a, 3, 10, QLatin1Char('0')); }
 
 std::vector<Rec> makeRecords(int count, int seed)

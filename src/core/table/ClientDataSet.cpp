@@ -106,6 +106,8 @@ struct ClientDataSet::Data {
 
     QString indexNames;
     std::vector<int> indexFields;
+    QString locateNames;
+    std::vector<int> locateFields;
     QString filterText;
     std::vector<detail::FilterTerm> filterParsed;
     std::vector<std::pair<int, Cell>> filterTerms;
@@ -596,6 +598,8 @@ struct Installer {
         }
         d.indexFields = std::move(index);
         d.filterTerms = std::move(filter);
+        d.locateNames.clear();
+        d.locateFields.clear();
         d.buffer.clear();
         d.modified = false;
         d.rebuildOrder();
@@ -929,7 +933,12 @@ void ClientDataSet::setRecNo(int recNo)
 bool ClientDataSet::Locate(const QString &keyFields, const QVariantList &keyValues)
 {
     checkBrowseMode();
-    const std::vector<int> fields = Data::resolveNames(keyFields, d->defs);
+    // Callers look up many records on the same fields: keep the last list.
+    if (keyFields != d->locateNames || d->locateFields.empty()) {
+        d->locateFields = Data::resolveNames(keyFields, d->defs);
+        d->locateNames = keyFields;
+    }
+    const std::vector<int> &fields = d->locateFields;
     if (fields.empty() || fields.size() != std::size_t(keyValues.size()))
         throw TableError(QStringLiteral("Locate on '%1' needs one value per field (%2 given)").arg(keyFields).arg(keyValues.size()));
     std::vector<Cell> values;
@@ -941,16 +950,20 @@ bool ClientDataSet::Locate(const QString &keyFields, const QVariantList &keyValu
         return false; // a value that the field cannot hold matches nothing
     }
     const auto &list = d->rowsInView();
-    std::size_t lo = 0, hi = list.size();
+    std::size_t lo = 0;
     std::vector<std::size_t> where;
+    std::vector<Cell> key;
     if (const std::size_t k = d->indexPrefix(fields, where)) {
-        std::vector<Cell> key;
         for (std::size_t i = 0; i < k; ++i)
             key.push_back(values[where[i]]);
-        std::tie(lo, hi) = d->equalRange(list, key);
+        // From the first record with the key on, as long as the key holds.
+        lo = std::size_t(std::partition_point(list.begin(), list.end(), [&](std::uint32_t r) { return d->compareKey(r, key) < 0; }) -
+                         list.begin());
     }
-    for (std::size_t i = lo; i < hi; ++i) {
+    for (std::size_t i = lo; i < list.size(); ++i) {
         const std::uint32_t row = list[i];
+        if (!key.empty() && d->compareKey(row, key) != 0)
+            break;
         bool match = true;
         for (std::size_t j = 0; j < fields.size() && match; ++j)
             match = compareCells(d->cell(row, fields[j]), values[j]) == 0;

@@ -351,6 +351,17 @@ void readHeader(const pugi::xml_node &root, const QString &source, Content &cont
     }
 }
 
+// A field name against an attribute name (NUL-terminated), without strlen.
+inline bool sameName(const std::string &field, const char *name)
+{
+    const char *p = field.c_str();
+    while (*p && *p == *name) {
+        ++p;
+        ++name;
+    }
+    return *p == *name;
+}
+
 // The outcome of converting a run of rows.
 struct RowsResult {
     std::size_t failedRow = SIZE_MAX; // 0-based row of the first bad value
@@ -372,11 +383,11 @@ void convertRows(const Schema &schema, const pugi::xml_node *rows, std::size_t c
             for (pugi::xml_attribute a = rows[r].first_attribute(); a; a = a.next_attribute()) {
                 const char *name = a.name();
                 std::size_t f = nf;
-                if (expect < nf && schema.names[expect] == name) {
+                if (expect < nf && sameName(schema.names[expect], name)) {
                     f = expect;
                 } else {
                     for (std::size_t k = 0; k < nf; ++k) {
-                        if (schema.names[k] == name) {
+                        if (sameName(schema.names[k], name)) {
                             f = k;
                             break;
                         }
