@@ -9,6 +9,7 @@ MediaPlayerView::MediaPlayerView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(32, 24);
+    setObjectName(QStringLiteral("MediaPlayerControl2"));
     setAccessibleName(QStringLiteral("MediaPlayerControl2"));
 }
 

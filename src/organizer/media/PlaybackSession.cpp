@@ -68,7 +68,10 @@ QString assText(const char *ass)
 // whenever a new segment starts.
 class Decoder {
 public:
-    Decoder(AVCodecContext *ctx, PacketQueue &queue) : ctx_(ctx), queue_(queue) {}
+    // `onFirstPacket` receives a segment's first packet time (source seconds).
+    using FirstPacket = std::function<void(int serial, double dropBefore, double time)>;
+    Decoder(AVCodecContext *ctx, PacketQueue &queue, double startTime = 0, FirstPacket onFirstPacket = {})
+        : ctx_(ctx), queue_(queue), startTime_(startTime), onFirstPacket_(std::move(onFirstPacket)) {}
 
     // 1: a frame; 0: end of this segment's stream; -1: aborted.
     int receive(AVFrame *frame)
@@ -96,9 +99,18 @@ public:
                     avcodec_flush_buffers(ctx_);
                     serial_ = item.serial;
                     dropBefore_ = item.dropBefore;
+                    firstPacketSeen_ = false;
                 }
                 if (item.serial == queue_.serial())
                     break;
+            }
+            if (!firstPacketSeen_ && item.packet) {
+                const int64_t ts = item.packet->pts != AV_NOPTS_VALUE ? item.packet->pts : item.packet->dts;
+                if (ts != AV_NOPTS_VALUE) {
+                    firstPacketSeen_ = true;
+                    if (onFirstPacket_)
+                        onFirstPacket_(serial_, dropBefore_, double(ts) * av_q2d(ctx_->pkt_timebase) - startTime_);
+                }
             }
             const int ret = avcodec_send_packet(ctx_, item.packet.get());
             if (ret == AVERROR(EAGAIN))
@@ -113,8 +125,11 @@ private:
     AVCodecContext *ctx_;
     PacketQueue &queue_;
     std::optional<QueuedPacket> pending_;
+    double startTime_;
+    FirstPacket onFirstPacket_;
     int serial_ = -1;
     double dropBefore_ = 0;
+    bool firstPacketSeen_ = false;
 };
 
 MediaResult openInput(const QString &url, const QStringList &options, AVIOInterruptCB interrupt, FormatContextPtr &out)
@@ -353,6 +368,7 @@ MediaResult PlaybackSession::open(const QString &url)
 
     startTime_ = ic_->start_time != AV_NOPTS_VALUE ? double(ic_->start_time) / AV_TIME_BASE : 0.0;
     duration_ = info_.duration;
+    durationEstimated_ = ic_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
 
     const int serial = serial_;
     videoQueue_.start(serial, 0);
@@ -413,7 +429,7 @@ void PlaybackSession::seek(double seconds)
     if (!std::isfinite(seconds))
         return;
     double target = std::max(0.0, seconds);
-    if (duration_ > 0)
+    if (duration_ > 0 && !durationEstimated_)
         target = std::min(target, duration_);
     {
         std::lock_guard lock(controlMutex_);
@@ -456,13 +472,24 @@ double PlaybackSession::position() const
             return seekTarget_;
         fallback = lastTarget_;
     }
-    if (ended_ && duration_ > 0)
-        return duration_;
+    if (ended_ && duration() > 0)
+        return duration();
     double v = masterClock(serial_);
     if (std::isnan(v))
         v = fallback;
     v = std::max(0.0, v);
+    if (durationEstimated_) {
+        // The length was guessed from the bit rate: what has played counts.
+        if (v > furthest_)
+            furthest_ = v;
+        return v;
+    }
     return duration_ > 0 ? std::min(v, duration_) : v;
+}
+
+double PlaybackSession::duration() const
+{
+    return durationEstimated_ ? std::max(duration_, furthest_.load()) : duration_;
 }
 
 double PlaybackSession::framePosition() const
@@ -540,7 +567,14 @@ void PlaybackSession::markEnded(bool video, int serial)
         return;
     const bool videoDone = videoIndex_ < 0 || videoEndedSerial_ == serial;
     const bool audioDone = audioIndex_ < 0 || audioEndedSerial_ == serial;
-    if (videoDone && audioDone && !ended_.exchange(true) && callbacks_.ended)
+    if (!videoDone || !audioDone)
+        return;
+    if (durationEstimated_) {
+        const double end = masterClock(serial);
+        if (std::isfinite(end) && end > furthest_)
+            furthest_ = end;
+    }
+    if (!ended_.exchange(true) && callbacks_.ended)
         callbacks_.ended();
 }
 
@@ -661,12 +695,17 @@ void PlaybackSession::videoLoop()
     const AVRational tb = st->time_base;
     const AVRational rate = av_guess_frame_rate(ic_.get(), st, nullptr);
     const double nominal = rate.num > 0 && rate.den > 0 ? 1.0 / av_q2d(rate) : 0.04;
-    Decoder decoder(videoCtx_.get(), videoQueue_);
+    const double streamStart = st->start_time != AV_NOPTS_VALUE ? double(st->start_time) * av_q2d(tb) - startTime_ : 0.0;
+    // Some demuxers (MPEG program streams) land past the target, mid-way
+    // through a group of pictures: then seek again from further back.
+    Decoder decoder(videoCtx_.get(), videoQueue_, startTime_, [this, nominal, streamStart](int serial, double target, double time) {
+        if (target > streamStart + nominal && time > target + 1.5 * nominal)
+            seekEarlier(serial);
+    });
     FramePtr frame = makeFrame();
     FilterChain chain;
     int chainSerial = -1, chainGeneration = -1, chainW = 0, chainH = 0, chainFormat = -1;
     double origin = 0, scale = 1, nextPts = 0, frameDuration = nominal;
-    const double streamStart = st->start_time != AV_NOPTS_VALUE ? double(st->start_time) * av_q2d(tb) - startTime_ : 0.0;
     int segmentSerial = -1;
     bool segmentStarted = false;
 
@@ -716,10 +755,11 @@ void PlaybackSession::videoLoop()
         }
         if (!segmentStarted) {
             segmentStarted = true;
-            // Some demuxers (MPEG program streams) land behind the target and
-            // mid-way through a group of pictures: seek again from earlier.
+            // The first picture decoded can still lie past the target (or
+            // come without a time) when the seek landed before the target but
+            // mid-way through a group of pictures the decoder had to skip.
             const double target = decoder.dropBefore();
-            if (target > streamStart + frameDuration && pts > target + 1.5 * frameDuration) {
+            if (target > streamStart + frameDuration && (ts == AV_NOPTS_VALUE || pts > target + 1.5 * frameDuration)) {
                 seekEarlier(serial);
                 av_frame_unref(frame.get());
                 continue;
@@ -757,7 +797,12 @@ void PlaybackSession::audioLoop()
     AVStream *st = ic_->streams[audioIndex_];
     const AVRational tb = st->time_base;
     const AudioFormat outFormat = audio_.format();
-    Decoder decoder(audioCtx_.get(), audioQueue_);
+    const double streamStart = st->start_time != AV_NOPTS_VALUE ? double(st->start_time) * av_q2d(tb) - startTime_ : 0.0;
+    const bool soundOnly = videoIndex_ < 0 || attachedPicture_;
+    Decoder decoder(audioCtx_.get(), audioQueue_, startTime_, [this, streamStart, soundOnly](int serial, double target, double time) {
+        if (soundOnly && target > streamStart + 0.1 && time > target + 0.1)
+            seekEarlier(serial);
+    });
     FramePtr frame = makeFrame();
     FilterChain chain;
     int chainSerial = -1, chainGeneration = -1, chainRate = 0, chainChannels = 0, chainFormat = -1;

@@ -58,7 +58,7 @@ public:
     void seek(double seconds);
     // Repeats the last seek from further back (the demuxer landed past it).
     void seekEarlier(int serial);
-    double duration() const { return duration_; }
+    double duration() const;
     double framePosition() const;
     void setVolume(double v) { volume_ = float(v); }
     void setVideoFilter(const QString &text, double scale);
@@ -116,6 +116,8 @@ private:
     CodecContextPtr videoCtx_, audioCtx_, subtitleCtx_;
     double startTime_ = 0;
     double duration_ = 0;
+    bool durationEstimated_ = false;        // guessed from the bit rate (streams)
+    mutable std::atomic<double> furthest_{0}; // furthest position reached
     std::atomic<double> openDeadline_{0};
 
     WakeSignal readWake_;
