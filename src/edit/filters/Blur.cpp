@@ -50,6 +50,31 @@ ORVANE_HOT void stepEmit(u16 *__restrict acc, const u8 *__restrict add, const u8
     }
 }
 
+// One box over a whole stack of N rows of exactly 64 bytes (a transposed band
+// of 16 pixels): the running sum stays in registers from row to row.
+ORVANE_HOT void boxStage64(const u8 *__restrict in, u8 *__restrict out, int N, int R, u16 half, u16 mul)
+{
+    u16 acc[64];
+    for (int i = 0; i < 64; ++i)
+        acc[i] = 0;
+    auto row = [in, N](int i) { return in + 64 * size_t(i < 0 ? 0 : (i >= N ? N - 1 : i)); };
+    for (int k = -R; k <= R; ++k) {
+        const u8 *r = row(k);
+        for (int i = 0; i < 64; ++i)
+            acc[i] = u16(acc[i] + r[i]);
+    }
+    for (int y = 0; y < N; ++y) {
+        if (y > 0) {
+            const u8 *a = row(y + R), *s = row(y - R - 1);
+            for (int i = 0; i < 64; ++i)
+                acc[i] = u16(acc[i] + a[i] - s[i]);
+        }
+        u8 *o = out + 64 * size_t(y);
+        for (int i = 0; i < 64; ++i)
+            o[i] = u8((u32(u16(acc[i] + half)) * mul) >> 16);
+    }
+}
+
 // One run of the cascade over output rows [y0, y1) of a stack of N rows of
 // rowBytes bytes. src(i) / dst(i) give row pointers.
 template <class Src, class Dst>
@@ -238,6 +263,17 @@ void horizontalPass(const QImage &src, QImage &dst, const std::vector<int> &radi
             const int y0 = b * kBand, bh = std::min(kBand, h - y0);
             transposeBand(src, dst, y0, bh, t1.data(), false);
             const int rowBytes = bh * 4;
+            if (rowBytes == 64) {
+                // Full bands: one box at a time over the whole band, ping-ponging.
+                u32 *from = t1.data(), *to = t2.data();
+                for (int r : radii) {
+                    boxStage64(reinterpret_cast<const u8 *>(from), reinterpret_cast<u8 *>(to), w, r, u16(r),
+                               u16((65536 + 2 * r) / (2 * r + 1)));
+                    std::swap(from, to);
+                }
+                transposeBand(src, dst, y0, bh, from, true);
+                continue;
+            }
             boxCascade(w, rowBytes, radii, 0, w,
                        [&](int i) { return reinterpret_cast<const u8 *>(t1.data() + size_t(i) * size_t(bh)); },
                        [&](int i) { return reinterpret_cast<u8 *>(t2.data() + size_t(i) * size_t(bh)); });

@@ -120,7 +120,7 @@ QImage crossFade(const QImage &a, const QImage &b, double t)
 
 float valueNoise(float x, float y, u32 seed)
 {
-    const float fx = std::floor(x), fy = std::floor(y);
+    const float fx = fastFloor(x), fy = fastFloor(y);
     const u32 ix = u32(int(fx)), iy = u32(int(fy));
     float tx = x - fx, ty = y - fy;
     tx = tx * tx * (3.f - 2.f * tx);

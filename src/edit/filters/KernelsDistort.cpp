@@ -27,7 +27,8 @@ QImage polarWarp(const Args &a, Edge edge, Fn fn)
         fn(d, R, scale, turn);
         float rx = dx * scale, ry = dy * scale;
         if (turn != 0.f) {
-            const float cs = std::cos(turn), sn = std::sin(turn);
+            float sn, cs;
+            fastSinCos(turn, sn, cs);
             const float tx = rx * cs - ry * sn;
             ry = rx * sn + ry * cs;
             rx = tx;
@@ -81,7 +82,7 @@ QImage kernelBandedSwirl(const Args &a)
     const float strength = float(a.f("Strength")), bands = float(a.f("Bands"));
     return polarWarp(a, Edge::Clamp, [=](float d, float R, float &, float &turn) {
         const float f = std::max(0.f, 1.f - d / R);
-        turn = 0.5f * strength * std::sin(2.f * float(kPi) * bands * d / R) * f;
+        turn = 0.5f * strength * fastSin(2.f * float(kPi) * bands * d / R) * f;
     });
 }
 
@@ -128,7 +129,7 @@ QImage kernelRipple(const Args &a)
     const float amp = float(a.f("Amplitude")), freq = float(a.f("Frequency")), phase = float(a.f("Phase"));
     return polarWarp(a, Edge::Clamp, [=](float d, float, float &scale, float &) {
         if (d > 0.5f)
-            scale = (d + amp * std::sin(2.f * float(kPi) * freq / 100.f * d + phase)) / d;
+            scale = (d + amp * fastSin(2.f * float(kPi) * freq / 100.f * d + phase)) / d;
     });
 }
 
@@ -138,8 +139,8 @@ QImage kernelWave(const Args &a)
     const float len = float(std::max(4.0, a.f("WaveSize"))), t = float(a.f("Time"));
     const float amp = len / 8.f, k = 2.f * float(kPi) / len;
     return warp(in, in.width(), in.height(), Edge::Clamp, [=](float x, float y, float &sx, float &sy) {
-        sx = x + amp * std::sin(k * y + t);
-        sy = y + amp * std::sin(k * x + t);
+        sx = x + amp * fastSin(k * y + t);
+        sy = y + amp * fastSin(k * x + t);
         return true;
     });
 }
@@ -150,7 +151,7 @@ QImage kernelBands(const Args &a)
     const float density = float(a.f("BandDensity")), intensity = float(a.f("BandIntensity"));
     const float h = float(std::max(1, in.height()));
     return mapPixels(in, [=](u32 p, int, int y) -> u32 {
-        const float f = 1.f + intensity * std::sin(2.f * float(kPi) * density * (float(y) + 0.5f) / h);
+        const float f = 1.f + intensity * fastSin(2.f * float(kPi) * density * (float(y) + 0.5f) / h);
         const int al = alphaOf(p);
         auto ch = [&](int c) { return clampTo(int(float(c) * f + 0.5f), al); };
         return pack(al, ch(redOf(p)), ch(greenOf(p)), ch(blueOf(p)));

@@ -405,13 +405,13 @@ QImage kernelTiler(const Args &a)
     const float tw = float(tile.width()), th = float(tile.height());
     return warp(tile, in.width(), in.height(), Edge::Wrap, [=](float x, float y, float &sx, float &sy) {
         float u = x / w * hc, v = y / h * vc;
-        const int col = int(std::floor(u)), row = int(std::floor(v));
+        const int col = int(fastFloor(u)), row = int(fastFloor(v));
         if (row & 1)
             u += ho;
         if (col & 1)
             v += vo;
-        sx = (u - std::floor(u)) * tw;
-        sy = (v - std::floor(v)) * th;
+        sx = (u - fastFloor(u)) * tw;
+        sy = (v - fastFloor(v)) * th;
         return true;
     });
 }

@@ -3,6 +3,7 @@
 // between, p in (0, 1).
 #include "edit/filters/Kernels.h"
 
+#include <tuple>
 #include <vector>
 
 namespace orvane::filters::detail {
@@ -59,12 +60,25 @@ QImage warpMix(const Pair &t, Edge edge, MapIn mapIn, MapTarget mapTarget, Weigh
     return out;
 }
 
-// The same moved position for both pictures.
+// The same moved position for both pictures: the map is computed once.
 template <class Map>
 QImage warpBoth(const Pair &t, Map map, double mix)
 {
     const u32 wgt = weight256(mix);
-    return warpMix(t, Edge::Clamp, map, map, [wgt](float, float) { return wgt; });
+    QImage out = newImage(t.w, t.h);
+    const Sampler si(t.in), st(t.target);
+    parallelFor(t.h, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            u32 *o = rowOf(out, y);
+            const float fy = float(y) + 0.5f;
+            for (int x = 0; x < t.w; ++x) {
+                float sx, sy;
+                map(float(x) + 0.5f, fy, sx, sy);
+                o[x] = lerp256(si.clamped(sx, sy), st.clamped(sx, sy), wgt);
+            }
+        }
+    });
+    return out;
 }
 
 // Weight 0..256 of the target from a per-pixel mask value in [0, 1].
@@ -78,7 +92,8 @@ auto swirlMap(QPointF c, Turn turn)
     return [=](float x, float y, float &sx, float &sy) {
         const float dx = x - cx, dy = y - cy;
         const float th = turn(std::sqrt(dx * dx + dy * dy));
-        const float cs = std::cos(th), sn = std::sin(th);
+        float sn, cs;
+        fastSinCos(th, sn, cs);
         sx = cx + dx * cs - dy * sn;
         sy = cy + dx * sn + dy * cs;
     };
@@ -117,12 +132,12 @@ QImage kernelBlindTransition(const Args &a)
     const Pair t = pairOf(a);
     const double n = std::max(1.0, a.f("NumberOfBlinds"));
     const double bh = t.h / n; // height of one blind in pixels
-    const double p = t.p;
-    return blendBy(t.in, t.target, [=](int, int y) {
-        // Each blind closes from its top; one pixel of soft edge.
-        const double local = std::fmod(y + 0.5, bh);
-        return maskWeight(std::clamp(p * bh - local + 0.5, 0.0, 1.0));
-    });
+    // Each blind closes from its top, with one pixel of soft edge: the weight
+    // depends on the row only.
+    std::vector<u32> rowWeight(size_t(std::max(0, t.h)));
+    for (int y = 0; y < t.h; ++y)
+        rowWeight[size_t(y)] = maskWeight(std::clamp(t.p * bh - std::fmod(y + 0.5, bh) + 0.5, 0.0, 1.0));
+    return blendBy(t.in, t.target, [&](int, int y) { return rowWeight[size_t(y)]; });
 }
 
 QImage kernelBloodTransition(const Args &a)
@@ -163,8 +178,15 @@ QImage kernelCircleTransition(const Args &a)
                                    std::hypot(c.x(), t.h - c.y()), std::hypot(t.w - c.x(), t.h - c.y())});
     const double fz = std::clamp(a.f("FuzzyAmount"), 0.0, 1.0) * cover * 0.5;
     const double r = t.p * std::max(1.0, a.f("CircleSize")) * (cover + fz);
+    const double cx = c.x(), cy = c.y();
     return blendBy(t.in, t.target, [=](int x, int y) {
-        const double d = std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y());
+        const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+        const double d = std::sqrt(dx * dx + dy * dy);
+        // Inside the circle minus its rim: the target; outside: the input.
+        if (d <= r - fz - 1)
+            return 256u;
+        if (d >= r + 1)
+            return 0u;
         return maskWeight(fz > 0 ? 1.0 - smoothstep(r - fz, r, d) : std::clamp(r - d + 0.5, 0.0, 1.0));
     });
 }
@@ -221,20 +243,27 @@ QImage kernelSlideTransition(const Args &a)
         ex /= k; // the full way: the old picture leaves the frame entirely
         ey /= k;
     }
-    const float p = float(t.p);
-    const float ix = float(ex) * p, iy = float(ey) * p, tx = float(ex) * (p - 1.f), ty = float(ey) * (p - 1.f);
-    const Sampler si(t.in), st(t.target);
+    // Whole-pixel steps: every row is two copied pieces, and the pictures
+    // stay sharp while they move.
+    const int ix = int(std::lround(ex * t.p)), iy = int(std::lround(ey * t.p));
+    const int tx = ix - int(std::lround(ex)), ty = iy - int(std::lround(ey));
     QImage out = newImage(t.w, t.h);
     parallelFor(t.h, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             u32 *o = rowOf(out, y);
-            const float fy = float(y) + 0.5f;
-            for (int x = 0; x < t.w; ++x) {
-                const float fx = float(x) + 0.5f;
-                o[x] = over(si.transparent(fx - ix, fy - iy), st.transparent(fx - tx, fy - ty));
+            std::fill(o, o + t.w, 0u);
+            // The target first, then the input over it where they meet.
+            for (const auto &[img, dx, dy] : {std::tuple<const QImage *, int, int>{&t.target, tx, ty},
+                                              std::tuple<const QImage *, int, int>{&t.in, ix, iy}}) {
+                const int sy = y - dy;
+                if (sy < 0 || sy >= t.h)
+                    continue;
+                const int x0 = std::max(0, dx), x1 = std::min(t.w, t.w + dx);
+                if (x1 > x0)
+                    std::memcpy(o + x0, rowOf(*img, sy) + (x0 - dx), size_t(x1 - x0) * 4);
             }
         }
-    });
+    }, 16);
     return out;
 }
 
@@ -277,7 +306,7 @@ QImage kernelBandedSwirlTransition(const Args &a)
     const float s = float(a.f("Strength") * std::sin(kPi * t.p)) * 0.15f;
     const float freq = float(a.f("Frequency"));
     return warpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
-        return s * std::sin(2.f * float(kPi) * freq * d / R) * std::max(0.f, 1.f - d / R);
+        return s * fastSin(2.f * float(kPi) * freq * d / R) * std::max(0.f, 1.f - d / R);
     }), t.p);
 }
 
@@ -292,7 +321,7 @@ QImage kernelRippleTransition(const Args &a)
     return warpBoth(t, [=](float x, float y, float &sx, float &sy) {
         const float dx = x - cx, dy = y - cy;
         const float d = std::sqrt(dx * dx + dy * dy);
-        const float s = d > 0.5f ? (d + amp * std::sin(k * d - phase)) / d : 1.f;
+        const float s = d > 0.5f ? (d + amp * fastSin(k * d - phase)) / d : 1.f;
         sx = cx + dx * s;
         sy = cy + dy * s;
     }, t.p);
@@ -430,8 +459,8 @@ QImage kernelWaterTransition(const Args &a)
     const float level = float(t.p) * 1.2f - 0.1f;
     const float phase = float(t.p) * 6.f;
     auto map = [=](float x, float y, float &sx, float &sy) {
-        sx = x + amp * std::sin(y / cell * 3.f + phase);
-        sy = y + amp * std::cos(x / cell * 3.f + phase);
+        sx = x + amp * fastSin(y / cell * 3.f + phase);
+        sy = y + amp * fastCos(x / cell * 3.f + phase);
     };
     return warpMix(t, Edge::Clamp, map, map, [=](float x, float y) {
         // The new picture rises like water from the bottom, with a rough surface.
@@ -449,11 +478,11 @@ QImage kernelWaveTransition(const Args &a)
     const float p = float(t.p);
     const float twoPi = 2.f * float(kPi);
     auto map = [=](float x, float y, float &sx, float &sy) {
-        sx = x + amp * std::sin(twoPi * (y / h * 3.f + off));
+        sx = x + amp * fastSin(twoPi * (y / h * 3.f + off));
         sy = y;
     };
     return warpMix(t, Edge::Clamp, map, map, [=](float x, float y) {
-        const float front = p * 1.3f - 0.15f + 0.1f * std::sin(twoPi * (y / h * 2.f + off));
+        const float front = p * 1.3f - 0.15f + 0.1f * fastSin(twoPi * (y / h * 2.f + off));
         return maskWeight(smoothstep(x / w, x / w + 0.05, front));
     });
 }
@@ -467,8 +496,8 @@ QImage kernelWiggleTransition(const Args &a)
     const float phase = float(t.p) * 10.f;
     return warpBoth(t, [=](float x, float y, float &sx, float &sy) {
         const float n = valueNoise(y / cell, 0.5f, seed) * 6.283f;
-        sx = x + amp * std::sin(y / cell * 2.f + phase + n);
-        sy = y + amp * std::sin(x / cell * 2.f + phase - n);
+        sx = x + amp * fastSin(y / cell * 2.f + phase + n);
+        sy = y + amp * fastSin(x / cell * 2.f + phase - n);
     }, t.p);
 }
 

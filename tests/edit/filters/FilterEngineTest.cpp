@@ -2,6 +2,7 @@
 // transitions' end points, determinism across thread counts, blur edges,
 // geometric edits, and bad names and values.
 #include "edit/filters/FilterEngine.h"
+#include "edit/filters/Internal.h"
 
 #include <gtest/gtest.h>
 
@@ -550,6 +551,32 @@ TEST(Distortion, SwirlTurnsMoreNearTheCentre)
     const QImage out = f->output();
     EXPECT_GT(maxDiff(out.copy(90, 90, 20, 20), premul(in).copy(90, 90, 20, 20)), 20);
     EXPECT_LE(maxDiff(out.copy(0, 0, 3, 3), premul(in).copy(0, 0, 3, 3)), 2); // the far corner barely moves
+}
+
+TEST(Distortion, FastSineAndCosineMatchTheLibrary)
+{
+    for (float x = -400.f; x < 400.f; x += 0.0137f) {
+        float s, c;
+        detail::fastSinCos(x, s, c);
+        ASSERT_NEAR(s, std::sin(double(x)), 2e-6) << x;
+        ASSERT_NEAR(c, std::cos(double(x)), 2e-6) << x;
+    }
+    float s = 1, c = 1;
+    detail::fastSinCos(std::nanf(""), s, c);
+    EXPECT_EQ(s, 0.f);
+    EXPECT_EQ(c, 1.f);
+}
+
+TEST(Transition, SlidePushesTheInputOutInWholePixels)
+{
+    const QImage in = testPicture(), target = targetPicture();
+    auto f = createFilter("SlideTransition");
+    f->setBitmap("Input", in);
+    f->setBitmap("Target", target);
+    f->setFloat("Progress", 25);
+    const QImage out = f->output(); // default: to the right, a quarter of the way = 16 pixels
+    EXPECT_TRUE(sameBytes(out.copy(16, 0, 48, 48), premul(in).copy(0, 0, 48, 48)));
+    EXPECT_TRUE(sameBytes(out.copy(0, 0, 16, 48), premul(target).copy(48, 0, 16, 48)));
 }
 
 // --- Geometry ----------------------------------------------------------------------------
