@@ -329,15 +329,19 @@ TEST(CodecSniffing, TextFilesWithPictureNamesFail)
     }
 }
 
-// A damaged JPEG XR file on which jxrlib itself (and JxrDecApp) crashes: the
-// decoder's process isolation turns the crash into an error.
-TEST(CodecSniffing, FileThatCrashesJxrlibFailsCleanly)
+// Damaged JPEG XR files on which jxrlib itself (and JxrDecApp) crashes with a
+// segmentation fault or fails an assertion: the decoder's process isolation
+// turns both into an error.
+TEST(CodecSniffing, FilesThatCrashJxrlibFailCleanly)
 {
     QTemporaryDir dir;
-    for (const QString &name : {"crash.jxr", "crash.hdp", "crash.wdp"}) {
-        SCOPED_TRACE(name.toStdString());
+    const std::pair<const char *, const char *> cases[] = {
+        {"damaged-crashes-jxrlib.jxr", "crash.jxr"}, {"damaged-crashes-jxrlib.jxr", "crash.hdp"},
+        {"damaged-crashes-jxrlib.jxr", "crash.wdp"}, {"damaged-aborts-jxrlib.jxr", "abort.jxr"}};
+    for (const auto &[fixture, name] : cases) {
+        SCOPED_TRACE(name);
         const QString path = dir.filePath(name);
-        ASSERT_TRUE(QFile::copy(sourceDir() + "/tests/data/codec/damaged-crashes-jxrlib.jxr", path));
+        ASSERT_TRUE(QFile::copy(sourceDir() + "/tests/data/codec/" + fixture, path));
         const DecodeResult r = decodeFile(path);
         EXPECT_FALSE(r.ok());
         EXPECT_FALSE(r.error.isEmpty());
