@@ -7,13 +7,11 @@ void TOrvane1::FillPasswordTables() {}
 void TOrvane1::OpenOrganizerStore(const QString &) {}
 void TOrvane1::OpenSlideShowTable(const QString &, const QString &) {}
 void TOrvane1::OpenEMailAccounts(const QString &) {}
-void TOrvane1::LoadThumbNails() {}
 void TOrvane1::FillAlbumChoices() {}
 void TOrvane1::RebuildOrganizerTrees() {}
 void TOrvane1::FillAlbumPictureList() {}
 void TOrvane1::LoadSlideShowTree() {}
 void TOrvane1::FillSlideShowChoices() {}
-void TOrvane1::LoadPicture() {}
 void TOrvane1::FindList() {}
 void TOrvane1::SetupTetherProfile() {}
 void TOrvane1::ChkSaveEdits() {}
@@ -21,4 +19,7 @@ void TOrvane1::StopMediaPlayer() {}
 void TOrvane1::FillFilterLists() {}
 void TOrvane1::SaveUndoSnapshot() {}
 void TOrvane1::ResetQuickAdjustments() {}
-void TOrvane1::AddThumbNailBitmap(const QImage &, const QString &) {}
+// Where the Open button hands its files on the Slide Show, Organize and MultiMedia tabs.
+void TOrvane1::AddFilesToSlideShow(const QStringList &) {}
+void TOrvane1::AddMediaToAlbum(const QStringList &) {}
+void TOrvane1::PlayMediaFiles(const QStringList &) {}

@@ -49,6 +49,7 @@ TOrvane1::TOrvane1(const QStringList &arguments, QWidget *parent) : QMainWindow(
     BuildToolBar();
     BuildTabs();
     BuildStatusBar();
+    BuildViewer(); // browse/PictureViewer.cpp: the viewer's connections, once every tab exists
     if (layout())
         layout()->setSizeConstraint(QLayout::SetNoConstraint);
     Panel10->installEventFilter(this);
