@@ -23,7 +23,7 @@ namespace {
 
 constexpr int Rows = 100'000;
 constexpr int Albums = 300;
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 
 struct Rec {
     QString type, name, description, path, link, priority, group, search, comments, updated;

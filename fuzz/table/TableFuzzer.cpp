@@ -48,11 +48,12 @@ static void exercise(ClientDataSet &ds)
 static void compareSplitReading(const QByteArray &bytes)
 {
     detail::ParseOptions whole;
+    whole.minSplitBytes = SIZE_MAX;
     whole.maxParts = 1;
     detail::ParseOptions split;
-    split.maxParts = 3;
-    split.minPartBytes = 1;
-    split.minRowsPerPart = 1;
+    split.minSplitBytes = 0;
+    split.maxParts = 1 + int(bytes.size() % 3);
+    split.minPartBytes = bytes.size() % 2 ? 1 : 100;
     detail::Content a, b;
     bool aOk = false, bOk = false;
     QByteArray copyA = bytes, copyB = bytes;

@@ -371,16 +371,15 @@ struct RowsResult {
 };
 
 // Converts ROW elements into cells; out points at the first row's cells.
-void convertRows(const Schema &schema, const pugi::xml_node *rows, std::size_t count, std::size_t firstRow, Cell *out,
-                 RowsResult &result) noexcept
+void convertRows(const Schema &schema, pugi::xml_node row, std::size_t count, std::size_t firstRow, Cell *out,
+                 RowsResult &result, std::vector<TextCache> &caches) noexcept
 {
     try {
         const std::size_t nf = schema.names.size();
-        std::vector<TextCache> caches(nf);
-        for (std::size_t r = 0; r < count; ++r) {
+        for (std::size_t r = 0; r < count; ++r, row = row.next_sibling("ROW")) {
             Cell *cells = out + r * nf;
             std::size_t expect = 0; // attributes usually come in field order
-            for (pugi::xml_attribute a = rows[r].first_attribute(); a; a = a.next_attribute()) {
+            for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
                 const char *name = a.name();
                 std::size_t f = nf;
                 if (expect < nf && sameName(schema.names[expect], name)) {
@@ -443,33 +442,10 @@ void runParallel(std::size_t n, const std::function<void(std::size_t)> &work)
         t.join();
 }
 
-// Converts the rows (in parts on several threads when there are many) and
-// fills content's cells; throws the first row's error.
-void convertAll(const Schema &schema, const std::vector<std::vector<pugi::xml_node>> &parts, const QString &source,
-                Content &content, std::size_t minRowsPerPart)
+// Reports the first failure of converted runs (in row order) and takes the
+// highest auto-increment value.
+void collectResults(const Schema &schema, const std::vector<RowsResult> &results, const QString &source, Content &content)
 {
-    const std::size_t nf = schema.names.size();
-    std::vector<std::pair<const pugi::xml_node *, std::size_t>> runs; // (first node, count)
-    std::size_t total = 0;
-    for (const auto &p : parts)
-        total += p.size();
-    // Split into runs of about total / threads rows each.
-    const std::size_t threads = std::max<std::size_t>(1, std::min<std::size_t>(parts.size() > 1 ? parts.size() : 2,
-                                                                                total / std::max<std::size_t>(minRowsPerPart, 1)));
-    const std::size_t per = (total + threads - 1) / std::max<std::size_t>(threads, 1);
-    for (const auto &p : parts) {
-        for (std::size_t i = 0; i < p.size(); i += std::max<std::size_t>(per, 1))
-            runs.emplace_back(p.data() + i, std::min(per, p.size() - i));
-    }
-    content.cells.resize(total * nf);
-    content.rowCount = total;
-    std::vector<std::size_t> first(runs.size());
-    for (std::size_t i = 1; i < runs.size(); ++i)
-        first[i] = first[i - 1] + runs[i - 1].second;
-    std::vector<RowsResult> results(runs.size());
-    runParallel(runs.size(), [&](std::size_t i) {
-        convertRows(schema, runs[i].first, runs[i].second, first[i], content.cells.data() + first[i] * nf, results[i]);
-    });
     for (const RowsResult &r : results) {
         if (r.exception)
             std::rethrow_exception(r.exception);
@@ -480,7 +456,7 @@ void convertAll(const Schema &schema, const std::vector<std::vector<pugi::xml_no
     }
 }
 
-Content parseWhole(char *data, std::size_t size, const QString &source, std::size_t minRowsPerPart)
+Content parseWhole(char *data, std::size_t size, const QString &source, std::size_t threads)
 {
     pugi::xml_document doc;
     // Only escapes: line breaks and tabs inside values stay as they are.
@@ -490,23 +466,40 @@ Content parseWhole(char *data, std::size_t size, const QString &source, std::siz
     Content content;
     Schema schema;
     readHeader(doc.document_element(), source, content, schema);
-    std::vector<std::vector<pugi::xml_node>> parts(1);
+    std::vector<pugi::xml_node> rows;
     for (pugi::xml_node row = doc.document_element().child("ROWDATA").child("ROW"); row; row = row.next_sibling("ROW"))
-        parts[0].push_back(row);
-    convertAll(schema, parts, source, content, minRowsPerPart);
+        rows.push_back(row);
+    const std::size_t nf = schema.names.size();
+    content.rowCount = rows.size();
+    content.cells.resize(rows.size() * nf);
+    // Runs of rows converted on separate threads.
+    const std::size_t runs = std::max<std::size_t>(1, std::min(threads, rows.size()));
+    std::vector<RowsResult> results(runs);
+    runParallel(runs, [&](std::size_t t) {
+        const std::size_t lo = rows.size() * t / runs, hi = rows.size() * (t + 1) / runs;
+        std::vector<TextCache> caches(nf);
+        if (hi > lo)
+            convertRows(schema, rows[lo], hi - lo, lo, content.cells.data() + lo * nf, results[t], caches);
+    });
+    collectResults(schema, results, source, content);
     return content;
 }
 
-// Large packets are read in parts on several threads: the rows between
-// "<ROWDATA>" and "</ROWDATA>" are cut before a "<ROW" tag and each part is
-// parsed as a fragment. This is taken only where it reads exactly what a
-// whole-document parse reads: UTF-8, no comments, CDATA, doctype or
-// processing instructions, a single ROWDATA, and every part balanced.
-// Otherwise (and for every error) the whole document is parsed instead.
+bool isTagEnd(char c) { return c == ' ' || c == '/' || c == '>' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Large packets are read in chunks of rows: the text between "<ROWDATA>" and
+// "</ROWDATA>" is cut before "<ROW" tags, and each chunk is parsed as a
+// fragment into a document that is reused, on a few threads. Small documents
+// stay in the cache and the memory is reused, which makes this much faster
+// than one document for the whole file. It is taken only where it reads
+// exactly what a whole-document parse reads: UTF-8, no NUL byte, nothing but
+// element tags (no comments, CDATA, doctype or processing instructions), a
+// single ROWDATA, every chunk balanced and holding as many top-level rows as
+// its text has "<ROW" tags. Otherwise the whole document is parsed instead.
 bool parseInParts(const char *data, std::size_t size, const QString &source, const ParseOptions &options, Content &out)
 {
     std::string_view text(data, size);
-    // The whole-document parse ends at a NUL byte; a part would read past it.
+    // The whole-document parse ends at a NUL byte; a chunk would read past it.
     if (std::memchr(data, 0, size))
         return false;
     std::size_t begin = 0;
@@ -528,31 +521,45 @@ bool parseInParts(const char *data, std::size_t size, const QString &source, con
     } else if (text.substr(begin, 1) != "<") {
         return false; // maybe another encoding: the whole-document parse decides
     }
+    const std::size_t rowEnd = text.rfind("</ROWDATA>");
+    if (rowEnd == std::string_view::npos)
+        return false;
     std::size_t rowStart = std::string_view::npos;
-    int rowDataTags = 0;
+    std::vector<std::size_t> cuts;      // chunk starts, then rowEnd
+    std::vector<std::size_t> expected;  // "<ROW" tags per chunk
+    std::size_t tags = 0;
     for (std::size_t i = text.find('<', begin); i != std::string_view::npos; i = text.find('<', i + 1)) {
         const char next = i + 1 < size ? text[i + 1] : '\0';
-        // Only element tags: no comment, CDATA, doctype or processing
-        // instruction, and no stray "<" whose reading depends on what follows.
+        // Only element tags, and no stray "<" whose reading depends on what follows.
         const bool tag = (next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z') || next == '_' || next == ':' ||
                          next == '/' || static_cast<unsigned char>(next) >= 0x80;
         if (!tag)
             return false;
-        if (next == 'R' && text.substr(i, 8) == "<ROWDATA") {
-            if (++rowDataTags > 1 || text.substr(i, 9) != "<ROWDATA>")
+        if (next != 'R')
+            continue;
+        if (text.substr(i, 8) == "<ROWDATA") {
+            if (rowStart != std::string_view::npos || text.substr(i, 9) != "<ROWDATA>")
                 return false;
             rowStart = i + 9;
+            cuts.push_back(rowStart);
+            expected.push_back(0);
+            continue;
         }
+        if (rowStart == std::string_view::npos || i >= rowEnd || text.substr(i, 4) != "<ROW" || i + 4 >= size ||
+            !isTagEnd(text[i + 4]))
+            continue;
+        if (i - cuts.back() >= options.minPartBytes && expected.back() > 0) {
+            cuts.push_back(i);
+            expected.push_back(0);
+        }
+        ++expected.back();
+        ++tags;
     }
-    if (rowStart == std::string_view::npos)
+    if (rowStart == std::string_view::npos || rowEnd < rowStart)
         return false;
-    const std::size_t rowEnd = text.rfind("</ROWDATA>");
-    if (rowEnd == std::string_view::npos || rowEnd < rowStart)
-        return false;
-    const std::size_t regionSize = rowEnd - rowStart;
-    std::size_t parts = std::min<std::size_t>(std::max(1, options.maxParts), regionSize / std::max<std::size_t>(options.minPartBytes, 1));
-    if (parts < 2)
-        return false;
+    cuts.push_back(rowEnd);
+    const std::size_t chunks = expected.size();
+    const std::size_t threads = std::max<std::size_t>(1, std::min<std::size_t>(std::size_t(std::max(options.maxParts, 1)), chunks));
 
     // The document without its rows gives the definitions.
     std::string skeleton;
@@ -567,43 +574,45 @@ bool parseInParts(const char *data, std::size_t size, const QString &source, con
     Schema schema;
     readHeader(head.document_element(), source, content, schema);
 
-    // Cut points: before a "<ROW" tag near each share of the region.
-    std::vector<std::size_t> cuts{rowStart};
-    for (std::size_t k = 1; k < parts; ++k) {
-        std::size_t i = text.find("<ROW", std::max(cuts.back() + 1, rowStart + regionSize * k / parts));
-        while (i != std::string_view::npos && i < rowEnd) {
-            const char after = text[i + 4];
-            if (after == ' ' || after == '/' || after == '>' || after == '\t' || after == '\r' || after == '\n')
-                break;
-            i = text.find("<ROW", i + 1);
-        }
-        if (i == std::string_view::npos || i >= rowEnd)
-            break;
-        cuts.push_back(i);
-    }
-    cuts.push_back(rowEnd);
-    parts = cuts.size() - 1;
-
-    std::vector<pugi::xml_document> docs(parts);
-    std::vector<std::vector<pugi::xml_node>> rows(parts);
-    std::vector<char> ok(parts, 0);
-    runParallel(parts, [&](std::size_t k) {
-        try {
-            const pugi::xml_parse_result r = docs[k].load_buffer(data + cuts[k], cuts[k + 1] - cuts[k],
-                                                                 pugi::parse_escapes | pugi::parse_fragment, pugi::encoding_utf8);
-            if (!r)
+    const std::size_t nf = schema.names.size();
+    std::vector<std::size_t> firstRow(chunks + 1, 0);
+    for (std::size_t c = 0; c < chunks; ++c)
+        firstRow[c + 1] = firstRow[c] + expected[c];
+    content.rowCount = tags;
+    content.cells.resize(tags * nf);
+    std::vector<RowsResult> results(chunks);
+    std::vector<char> balanced(chunks, 0);
+    runParallel(threads, [&](std::size_t t) {
+        std::string buffer;
+        pugi::xml_document doc;
+        std::vector<TextCache> caches(nf);
+        for (std::size_t c = chunks * t / threads; c < chunks * (t + 1) / threads; ++c) {
+            try {
+                buffer.assign(data + cuts[c], cuts[c + 1] - cuts[c]);
+                doc.reset();
+                if (!doc.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_escapes | pugi::parse_fragment,
+                                             pugi::encoding_utf8))
+                    return;
+                std::size_t count = 0;
+                for (pugi::xml_node row = doc.child("ROW"); row; row = row.next_sibling("ROW"))
+                    ++count;
+                if (count != expected[c])
+                    return;
+                balanced[c] = 1;
+                if (count)
+                    convertRows(schema, doc.child("ROW"), count, firstRow[c], content.cells.data() + firstRow[c] * nf,
+                                results[c], caches);
+            } catch (...) {
                 return;
-            for (pugi::xml_node row = docs[k].child("ROW"); row; row = row.next_sibling("ROW"))
-                rows[k].push_back(row);
-            ok[k] = 1;
-        } catch (...) {
+            }
         }
     });
-    for (char good : ok) {
-        if (!good)
+    for (char ok : balanced) {
+        if (!ok)
             return false;
     }
-    convertAll(schema, rows, source, content, options.minRowsPerPart);
+    collectResults(schema, results, source, content);
+    content.readInChunks = true;
     out = std::move(content);
     return true;
 }
@@ -615,9 +624,9 @@ Content parseDataPacket(char *data, std::size_t size, const QString &source, con
     if (size == 0)
         fail(source, QStringLiteral("the file is empty"));
     Content content;
-    if (options.maxParts > 1 && parseInParts(data, size, source, options, content))
+    if (size >= options.minSplitBytes && parseInParts(data, size, source, options, content))
         return content;
-    return parseWhole(data, size, source, options.maxParts > 1 ? options.minRowsPerPart : SIZE_MAX);
+    return parseWhole(data, size, source, size >= options.minSplitBytes ? std::size_t(std::max(options.maxParts, 1)) : 1);
 }
 
 } // namespace orvane::table::detail

@@ -36,6 +36,7 @@ struct Content {
     std::vector<Cell> cells; // rowCount * defs.size(), row by row
     std::size_t rowCount = 0;
     qint64 nextAutoInc = 1;  // the number the next posted record gets
+    bool readInChunks = false; // how it was read (for tests)
 };
 
 // Checks a list of definitions; throws TableError naming the problem.
@@ -43,9 +44,9 @@ void validateDefs(const QList<FieldDef> &defs);
 
 // How large packets are split over threads (the result never depends on it).
 struct ParseOptions {
-    int maxParts = 2;                       // 1: one thread, one whole-document parse
-    std::size_t minPartBytes = 4u << 20;    // a part of the rows' text is at least this large
-    std::size_t minRowsPerPart = 20000;     // and converts at least this many rows
+    std::size_t minSplitBytes = 1u << 20;   // smaller packets: one whole-document parse
+    int maxParts = 2;                       // threads
+    std::size_t minPartBytes = 256u << 10;  // rows' text per chunk
 };
 
 // Reads a data packet. The buffer may be changed (it is parsed in place).

@@ -400,6 +400,7 @@ TEST(TablePacket, ReadsPacketsWrittenByHandOrByOtherWriters)
 struct SplitCase {
     const char *name;
     std::function<QByteArray()> bytes;
+    bool readInChunks = false; // the packet is one that is read in chunks
 };
 
 class SplitReading : public ::testing::TestWithParam<SplitCase> {};
@@ -418,19 +419,22 @@ TEST_P(SplitReading, AgreesWithAWholeDocumentParse)
         }
     };
     detail::ParseOptions whole;
+    whole.minSplitBytes = SIZE_MAX;
     whole.maxParts = 1;
-    for (int parts : {2, 3, 7}) {
+    for (const auto &[parts, chunkBytes] : {std::pair{1, 1}, std::pair{2, 1}, std::pair{3, 60}, std::pair{7, 200}}) {
+        SCOPED_TRACE(parts);
         detail::ParseOptions split;
+        split.minSplitBytes = 0;
         split.maxParts = parts;
-        split.minPartBytes = 1;
-        split.minRowsPerPart = 1;
+        split.minPartBytes = std::size_t(chunkBytes);
         detail::Content a, b;
         const bool aOk = parse(whole, a);
-        ASSERT_EQ(parse(split, b), aOk) << parts;
+        ASSERT_EQ(parse(split, b), aOk);
         EXPECT_EQ(a.defs, b.defs);
         EXPECT_EQ(a.rowCount, b.rowCount);
         EXPECT_TRUE(a.cells == b.cells);
         EXPECT_EQ(a.nextAutoInc, b.nextAutoInc);
+        EXPECT_EQ(b.readInChunks, GetParam().readInChunks);
     }
 }
 
@@ -448,13 +452,13 @@ QByteArray withRows(const QByteArray &rows)
 INSTANTIATE_TEST_SUITE_P(
     Table, SplitReading,
     ::testing::Values(
-        SplitCase{"ValidPacket", [] { return validPacket(); }},
+        SplitCase{"ValidPacket", [] { return validPacket(); }, true},
         SplitCase{"NulByteBetweenRows", [] { return dataFile("nul-byte-between-rows.cds"); }},
         SplitCase{"LoneAngleBracketBeforeEnd", [] { return dataFile("lone-angle-bracket-before-end.cds"); }},
         SplitCase{"CommentOverRows", [] { return withRows("<ROW ID=\"1\"/><!-- <ROW ID=\"2\"/> --><ROW ID=\"3\"/>"); }},
         SplitCase{"NestedRows", [] { return withRows("<ROW ID=\"1\"><ROW ID=\"2\"/></ROW><ROW ID=\"3\"/><ROW ID=\"4\"/>"); }},
         SplitCase{"BadValueInLastRow", [] { return withRows("<ROW ID=\"1\"/><ROW ID=\"2\"/><ROW ID=\"x\"/>"); }},
-        SplitCase{"TextBetweenRows", [] { return withRows("<ROW ID=\"1\" N=\"a\"/>text<ROW ID=\"2\"/>&amp;<ROW N=\"&lt;ROW\"/>"); }},
+        SplitCase{"TextBetweenRows", [] { return withRows("<ROW ID=\"1\" N=\"a\"/>text<ROW ID=\"2\"/>&amp;<ROW N=\"&lt;ROW\"/>"); }, true},
         SplitCase{"SecondRowData", [] { return withRows("<ROW ID=\"1\"/></ROWDATA><ROWDATA><ROW ID=\"2\"/>"); }},
         SplitCase{"UnclosedRow", [] { return withRows("<ROW ID=\"1\"><ROW ID=\"2\"/><ROW ID=\"3\"/>"); }}),
     [](const auto &info) { return std::string(info.param.name); });
