@@ -25,8 +25,13 @@ void initialiseFfmpeg()
 MediaResult probeMedia(const QString &pathOrUrl, MediaInfo *info, const QStringList &options)
 {
     initialiseFfmpeg();
+    // A stream that stops answering gives up after the same time as open().
+    struct Deadline {
+        double at;
+        static int expired(void *self) { return detail::Clock::now() > static_cast<Deadline *>(self)->at ? 1 : 0; }
+    } deadline{detail::Clock::now() + 20.0};
     detail::FormatContextPtr ic;
-    const MediaResult result = detail::openInput(pathOrUrl, options, AVIOInterruptCB{nullptr, nullptr}, ic);
+    const MediaResult result = detail::openInput(pathOrUrl, options, AVIOInterruptCB{&Deadline::expired, &deadline}, ic);
     if (result && info)
         *info = detail::describeInput(pathOrUrl, ic.get());
     return result;

@@ -119,6 +119,11 @@ TEST_P(FormatTest, StepForwardShowsExactlyTheNextFrame)
         EXPECT_TRUE(player.paused());
         EXPECT_NEAR(player.position(), shown, 1e-3);
     }
+    // Playing on continues from the stepped picture, sound included.
+    player.play();
+    ASSERT_TRUE(waitFor([&] { return player.position() > shown + 0.2; }, 2000));
+    EXPECT_LT(player.position(), shown + 0.45);
+    EXPECT_NEAR(player.framePosition(), player.position(), 2 * kFrame);
 }
 
 TEST_P(FormatTest, GrabbedFrameShowsThePattern)
