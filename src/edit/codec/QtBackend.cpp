@@ -120,8 +120,8 @@ DecodeResult qtDecode(const QString &path, Format format, const Limits &limits)
             result.error = sizeError;
             return result;
         }
-        // JPEG decodes at 1/2, 1/4 or 1/8 scale inside libjpeg when a smaller
-        // size is asked for; the final smooth scaling is done by the caller.
+        // JPEG decodes at a reduced scale inside libjpeg when a smaller size
+        // is asked for; the final smooth scaling is done by the caller.
         if (format == Format::Jpeg && limits.thumbnailBox.isValid()) {
             const QSize box = (upright == stored) ? limits.thumbnailBox : limits.thumbnailBox.transposed();
             const QSize fitted = fitInside(stored, box);
