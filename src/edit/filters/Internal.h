@@ -44,6 +44,11 @@ using Kernel = QImage (*)(const Args &);
 
 int effectiveThreads();
 
+// Runs call(ctx, b) for every band b in [0, bands) on the engine's worker
+// threads and the calling thread; returns when all are done. An exception of
+// a band is rethrown here.
+void runBands(int bands, void (*call)(void *, int), void *ctx);
+
 // Calls fn(begin, end) for consecutive bands covering [0, n). Every row is
 // computed from the same formula whatever the band, so the result never
 // depends on the split.
@@ -53,18 +58,22 @@ void parallelFor(int n, Fn &&fn, int minPerBand = 8)
     if (n <= 0)
         return;
     const int threads = effectiveThreads();
-    int bands = std::min(threads * 4, std::max(1, n / std::max(1, minPerBand)));
+    const int bands = std::min(threads * 4, std::max(1, n / std::max(1, minPerBand)));
     if (threads <= 1 || bands <= 1) {
         fn(0, n);
         return;
     }
-#pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
-    for (int b = 0; b < bands; ++b) {
-        const int begin = int(qint64(n) * b / bands);
-        const int end = int(qint64(n) * (b + 1) / bands);
+    struct Ctx {
+        Fn *fn;
+        int n, bands;
+    } ctx{&fn, n, bands};
+    runBands(bands, [](void *p, int b) {
+        const Ctx &c = *static_cast<const Ctx *>(p);
+        const int begin = int(qint64(c.n) * b / c.bands);
+        const int end = int(qint64(c.n) * (b + 1) / c.bands);
         if (begin < end)
-            fn(begin, end);
-    }
+            (*c.fn)(begin, end);
+    }, &ctx);
 }
 
 // --- Premultiplied pixels (0xAARRGGBB, colour channels <= alpha) --------------

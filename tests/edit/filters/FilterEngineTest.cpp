@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <thread>
 
 using namespace orvane::filters;
 
@@ -371,6 +372,28 @@ TEST_P(EveryFilter, GivesTheSameBytesWhateverTheThreadCount)
     const QImage two = run(GetParam(), in, target);
     EXPECT_TRUE(sameBytes(one, three));
     EXPECT_TRUE(sameBytes(one, two));
+}
+
+TEST(FilterThreads, FiltersRunFromSeveralThreadsAtOnce)
+{
+    ThreadCountGuard guard;
+    setThreadCount(3);
+    const QImage in = testPicture(160, 600), target = targetPicture(160, 600);
+    const QStringList names = {"GaussianBlur", "Swirl", "Sepia", "SwirlTransition", "BoxBlur", "Pixelate"};
+    std::vector<QImage> expected;
+    for (const QString &n : names)
+        expected.push_back(run(n, in, target));
+    std::vector<QImage> got(names.size() * 4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (size_t i = 0; i < size_t(names.size()); ++i)
+                got[t * size_t(names.size()) + i] = run(names[int(i)], in, target);
+        });
+    for (std::thread &t : threads)
+        t.join();
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_TRUE(sameBytes(got[i], expected[i % size_t(names.size())])) << names[int(i % names.size())].toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(All, EveryFilter, ::testing::ValuesIn(allFilters()),
