@@ -588,7 +588,10 @@ bool parseInParts(const char *data, std::size_t size, const QString &source, con
         std::vector<TextCache> caches(nf);
         for (std::size_t c = chunks * t / threads; c < chunks * (t + 1) / threads; ++c) {
             try {
+                // A NUL after the chunk ends the input there. (Parsed in place
+                // without it, the last character would be dropped.)
                 buffer.assign(data + cuts[c], cuts[c + 1] - cuts[c]);
+                buffer.push_back('\0');
                 doc.reset();
                 if (!doc.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_escapes | pugi::parse_fragment,
                                              pugi::encoding_utf8))

@@ -455,6 +455,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"ValidPacket", [] { return validPacket(); }, true},
         SplitCase{"NulByteBetweenRows", [] { return dataFile("nul-byte-between-rows.cds"); }},
         SplitCase{"LoneAngleBracketBeforeEnd", [] { return dataFile("lone-angle-bracket-before-end.cds"); }},
+        SplitCase{"EndTagBeforeRowDataEnd", [] { return dataFile("end-tag-before-rowdata-end.cds"); }},
+        SplitCase{"HalfEndTagAtChunkEnd", [] { return withRows("<ROW ID=\"1\"/></<ROW ID=\"2\"/>"); }},
         SplitCase{"CommentOverRows", [] { return withRows("<ROW ID=\"1\"/><!-- <ROW ID=\"2\"/> --><ROW ID=\"3\"/>"); }},
         SplitCase{"NestedRows", [] { return withRows("<ROW ID=\"1\"><ROW ID=\"2\"/></ROW><ROW ID=\"3\"/><ROW ID=\"4\"/>"); }},
         SplitCase{"BadValueInLastRow", [] { return withRows("<ROW ID=\"1\"/><ROW ID=\"2\"/><ROW ID=\"x\"/>"); }},
