@@ -516,6 +516,29 @@ INSTANTIATE_TEST_SUITE_P(All, ConstantPictureBlur,
                              return std::string(info.param.filter) + "_" + std::to_string(int(info.param.amount * 100));
                          });
 
+class BlurBands : public ::testing::TestWithParam<BlurCase> {};
+
+// Tall and wide enough that the vertical pass splits into a different number
+// of row bands and column strips for each thread count.
+TEST_P(BlurBands, SplitDoesNotChangeTheBytes)
+{
+    ThreadCountGuard guard;
+    const QImage in = testPicture(2100, 1600);
+    setThreadCount(1);
+    const QImage one = run(GetParam().filter, in, {}, {{"BlurAmount", GetParam().amount}});
+    for (int threads : {2, 3}) {
+        setThreadCount(threads);
+        EXPECT_TRUE(sameBytes(run(GetParam().filter, in, {}, {{"BlurAmount", GetParam().amount}}), one)) << threads;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, BlurBands,
+                         ::testing::Values(BlurCase{"BoxBlur", 3}, BlurCase{"GaussianBlur", 2},
+                                           BlurCase{"GaussianBlur", 30}),
+                         [](const auto &info) {
+                             return std::string(info.param.filter) + "_" + std::to_string(int(info.param.amount));
+                         });
+
 TEST(Blur, BoxSpreadsAPointOverItsSquare)
 {
     QImage dot(40, 40, QImage::Format_ARGB32_Premultiplied);
