@@ -699,7 +699,7 @@ void PlaybackSession::videoLoop()
     // Some demuxers (MPEG program streams) land past the target, mid-way
     // through a group of pictures: then seek again from further back.
     Decoder decoder(videoCtx_.get(), videoQueue_, startTime_, [this, nominal, streamStart](int serial, double target, double time) {
-        if (target > streamStart + nominal && time > target + 1.5 * nominal)
+        if (!attachedPicture_ && target > streamStart + nominal && time > target + 1.5 * nominal)
             seekEarlier(serial);
     });
     FramePtr frame = makeFrame();
@@ -749,16 +749,19 @@ void PlaybackSession::videoLoop()
         const double pts = ts != AV_NOPTS_VALUE ? double(ts) * av_q2d(tb) - startTime_ : nextPts;
         frameDuration = frame->pkt_duration > 0 ? double(frame->pkt_duration) * av_q2d(tb) : nominal;
         nextPts = pts + frameDuration;
-        if (pts + frameDuration <= decoder.dropBefore() + 1e-4 || serial != videoQueue_.serial()) {
+        // Pictures that end before the seek target are skipped (a cover
+        // picture is always shown).
+        const double target = decoder.dropBefore();
+        const bool beforeTarget = !attachedPicture_ && target > 0 && pts + frameDuration <= target + std::min(1e-4, 0.01 * frameDuration);
+        if (beforeTarget || serial != videoQueue_.serial()) {
             av_frame_unref(frame.get());
             continue;
         }
-        if (!segmentStarted) {
+        if (!segmentStarted && !attachedPicture_) {
             segmentStarted = true;
             // The first picture decoded can still lie past the target (or
             // come without a time) when the seek landed before the target but
             // mid-way through a group of pictures the decoder had to skip.
-            const double target = decoder.dropBefore();
             if (target > streamStart + frameDuration && (ts == AV_NOPTS_VALUE || pts > target + 1.5 * frameDuration)) {
                 seekEarlier(serial);
                 av_frame_unref(frame.get());

@@ -57,6 +57,10 @@ void makeAll(const QString &dir)
     ffmpeg(picture(4) + tone(4) + QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac", at("long.mp4")});
     ffmpeg(picture(4) + QStringList{"-c:v", "libx264", "-preset", "ultrafast", at("silent.mp4")});
     ffmpeg(tone(4) + QStringList{"-c:a", "pcm_s16le", at("long.wav")});
+    // Music with a cover picture.
+    ffmpeg({"-f", "lavfi", "-i", "color=c=green:s=64x64", "-frames:v", "1", at("cover.png")});
+    ffmpeg(tone(1) + QStringList{"-i", at("cover.png"), "-map", "0", "-map", "1", "-c:a", "libmp3lame", "-c:v", "mjpeg",
+                                 "-id3v2_version", "3", "-disposition:v", "attached_pic", at("covered.mp3")});
     // Text subtitles.
     QFile srt(at("clip.srt"));
     if (srt.open(QIODevice::WriteOnly))

@@ -451,6 +451,25 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"clip.mpg", false}, DamageCase{"clip.avi", false}, DamageCase{"clip.wmv", false},
                       DamageCase{"clip.flv", false}));
 
+// ---- pictures that come with music ----
+
+TEST(MediaPlayerCover, CoverPictureShowsWhileMusicPlays)
+{
+    MediaPlayer player;
+    QSignalSpy finished(&player, &MediaPlayer::finished);
+    ASSERT_TRUE(player.open(mediaFile("covered.mp3")).ok());
+    ASSERT_TRUE(waitFor([&] { return !player.currentFrame().isNull(); }, 2000));
+    EXPECT_EQ(player.currentFrame().size(), QSize(64, 64));
+    const QColor c = player.currentFrame().pixelColor(32, 32);
+    EXPECT_GT(c.green(), 100);
+    EXPECT_LT(c.red(), 60);
+    // The sound sets the pace; a seek keeps the cover on screen.
+    player.setPosition(0.5);
+    ASSERT_TRUE(waitFor([&] { return player.position() > 0.6; }, 2000));
+    EXPECT_FALSE(player.currentFrame().isNull());
+    EXPECT_TRUE(waitFor([&] { return finished.count() == 1; }, 2000));
+}
+
 // ---- subtitles ----
 
 TEST(MediaPlayerSubtitles, TextSubtitleOfThePictureOnScreen)
