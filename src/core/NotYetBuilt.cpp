@@ -14,12 +14,13 @@ void TOrvane1::LoadSlideShowTree() {}
 void TOrvane1::FillSlideShowChoices() {}
 void TOrvane1::FindList() {}
 void TOrvane1::SetupTetherProfile() {}
-void TOrvane1::ChkSaveEdits() {}
 void TOrvane1::StopMediaPlayer() {}
 void TOrvane1::FillFilterLists() {}
-void TOrvane1::SaveUndoSnapshot() {}
 void TOrvane1::ResetQuickAdjustments() {}
 // Where the Open button hands its files on the Slide Show, Organize and MultiMedia tabs.
 void TOrvane1::AddFilesToSlideShow(const QStringList &) {}
 void TOrvane1::AddMediaToAlbum(const QStringList &) {}
 void TOrvane1::PlayMediaFiles(const QStringList &) {}
+void TOrvane1::SaveSlideShow() {}
+void TOrvane1::OrgSavBtnClick() {}
+void TOrvane1::AddPlayingMediaToList() {}

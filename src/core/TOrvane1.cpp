@@ -475,7 +475,8 @@ void TOrvane1::FormClose()
         } catch (...) {
         }
     }
-    // 4.
+    // 4. Queued undo step files are finished before the folder is emptied.
+    FinishUndoWrites();
     ClearTempFolder();
     // 5.
     if (!MAC_FLG) {

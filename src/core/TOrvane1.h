@@ -10,6 +10,13 @@
 // Operations of areas not built yet are in core/NotYetBuilt.cpp.
 #include "core/engine/FileTypes.h"
 #include "core/engine/MainWindowRules.h"
+// Drawing, shapes, undo and saving: the types of their state below.
+#include "core/Services.h"
+#include "edit/shapes/ShapeLibrary.h"
+#include <QFont>
+namespace orvane::undo {
+class SnapshotWriter;
+}
 
 #include <QDateTime>
 #include <QImage>
@@ -249,6 +256,92 @@ private:
     QString m_thumbStatusAtStart; // the status label when the running listing began
 
 public:
+    // ---- Drawing, shapes, undo and saving ----
+    // edit/DrawingTools.cpp (Draw, Text, Merge sub-tabs and the pointer state
+    // machine of Image1), edit/ShapesSubTab.cpp, edit/UndoHistory.cpp,
+    // edit/SaveEdits.cpp.
+    bool DRAW_FLG = false, DRAW2_FLG = false, DRAW3_FLG = false, DRAW4_FLG = false;
+    bool MOUSEDOWN_FLG = false, MOUSEDOWN_FLG2 = false;
+    bool FRSTRECT_FLG = false, FRSTRNDRECT_FLG = false, FRSTELLIPSE_FLG = false;
+    float WKBGNREG_X = 0, WKBGNREG_Y = 0, WKENDREG_X = 0, WKENDREG_Y = 0;
+    float WKBGNREG2_X = 0, WKBGNREG2_Y = 0, WKENDREG2_X = 0, WKENDREG2_Y = 0;
+    QPointF P1, P2;
+    QRectF WKRECT, WKRECT2; // edges: left, top, right, bottom
+    orvane::shapes::ShapePath WkPathData;
+    bool IMAGENOBITMAP_FLG = false, DRWINN_FLG = false, DRWOUT_FLG = false;
+    // What the canvases of the working picture and the shape preview keep
+    // between operations: stroke colour and width, fill colour, font.
+    orvane::shapes::CanvasStyle Image1Canvas, Image7Canvas;
+    QFont Image1Font;
+    std::array<QImage, 2> ImageList1; // the lamp switched off and on (loaded on first use)
+    orvane::FileDialogRequest SaveDialog1; // the save dialog as last prepared
+    orvane::undo::SnapshotWriter *UndoWriter = nullptr; // step files, written on a worker thread
+    bool EditsPastFullHistory = false; // the working picture changed after the history was full
+
+    QToolButton *TDLine = nullptr, *TDRect = nullptr, *TDRndRect = nullptr, *TDEclipse = nullptr,
+                *TDArch = nullptr, *TDDots = nullptr, *TDOnOff = nullptr, *TDrwOnOffBtn = nullptr,
+                *TDrwOnOffBtn2 = nullptr, *TDrwOnOffBtn3 = nullptr, *TDMergeBtn = nullptr,
+                *TDMergeOpnBtn = nullptr;
+    TImage *ImageOnOff = nullptr, *ImageOnOff2 = nullptr, *ImageOnOff3 = nullptr, *ImageOnOff4 = nullptr,
+           *ImageOnOff5 = nullptr;
+    QSlider *TrackBar2 = nullptr, *TrackBar3 = nullptr, *TrackBar4 = nullptr, *TrackBar5 = nullptr;
+    std::array<QLabel *, 4> ArcLabels{}; // "0" and "360" beside TrackBar3 and TrackBar4
+    class TColorPanel *ColorPanel1 = nullptr, *ColorPanel2 = nullptr, *ColorPanel3 = nullptr;
+    QCheckBox *CHKFILL = nullptr, *CHKFONTBOLD = nullptr, *CHKFONTITALIC = nullptr, *CHKFONTUNDRL = nullptr,
+              *CHKFONTSTRKE = nullptr;
+    QListWidget *ListBox9 = nullptr, *ListBox10 = nullptr;
+    QGroupBox *GRPSHPINN = nullptr, *GRPSHPOUT = nullptr, *GRPSHAPE = nullptr;
+    QRadioButton *RDINN1 = nullptr, *RDINN2 = nullptr, *RDOUT1 = nullptr, *RDOUT2 = nullptr,
+                 *RDSHAPFILL = nullptr, *RDSHAPINN = nullptr, *RDSHAPOUT = nullptr;
+    QLineEdit *Edit2 = nullptr, *Edit3 = nullptr;
+
+    void TDLineClick();
+    void TDDotsClick();
+    void TDRectClick();
+    void TDRndRectClick();
+    void TDEclipseClick();
+    void TDArchClick();
+    void TDOnOffClick();
+    void TDrwOnOffBtnClick();
+    void TDrwOnOffBtn2Click();
+    void TDrwOnOffBtn3Click();
+    void TDMergeBtnClick();
+    void TDMergeOpnBtnClick();
+    void ResetDrawModes();
+    void ApplyFontStyle();
+    // Pointer handlers; positions are pixel coordinates of the picture.
+    void Image1MouseDown(Qt::MouseButton button, float X, float Y);
+    void Image1MouseMove(float X, float Y);
+    void Image1MouseUp(Qt::MouseButton button, float X, float Y);
+    void Image8MouseDown(Qt::MouseButton button, float X, float Y);
+    void Image8MouseMove(float X, float Y);
+    void Image8MouseUp(Qt::MouseButton button, float X, float Y);
+    void Image8Click();
+    void Image8DblClick();
+    void Image9DblClick();
+    void TrackBar2Change();
+    void TrackBar3Change();
+    void TrackBar4Change();
+    void ColorPanel1Change();
+    // Shapes sub-tab.
+    void ListBox8ItemClick();
+    void RDSHAPFILLClick();
+    void RDSHAPINNClick();
+    void RDSHAPOUTClick();
+    void ColorPanel3Change();
+    void TrackBar5Change();
+    void ShapeDraw(QImage &picture);
+    // Undo and saving.
+    void UndoBtnClick();
+    void UndoLastEdit();
+    void SaveBtnClick();
+    void FinishUndoWrites(); // waits for every queued step file (the window closing)
+    // Saves of other tabs that the Save button calls (no-ops in core/NotYetBuilt.cpp until built).
+    void SaveSlideShow();         // Slide Show tab, after its name check
+    void OrgSavBtnClick();        // Organize tab
+    void AddPlayingMediaToList(); // MultiMedia tab, while a file plays
+    // ---- end of drawing, shapes, undo and saving ----
+
     // ---- Top-level controls ----
     QToolBar *ToolBar1 = nullptr;
     QToolButton *TOpenBtn = nullptr, *TPrevBtn = nullptr, *TNextBtn = nullptr, *THelpBtn = nullptr,
