@@ -62,6 +62,39 @@ void TOrvane1::BuildThumbsTab()
     ListBox7->setGridSize(QSize(150, kItemHeight));
     layout->addWidget(ListBox7, 1);
 
+    // The cells share the list's width between the columns that the window's
+    // width gives (ThumbColumns); they follow the list's own size, which the
+    // layout settles after the window's resize, and are never narrower than
+    // the picture.
+    class GridFollower : public QObject {
+    public:
+        GridFollower(TOrvane1 *window) : QObject(window->ListBox7), m_window(window)
+        {
+            window->ListBox7->viewport()->installEventFilter(this);
+        }
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Resize)
+                fit();
+            return false;
+        }
+        void fit()
+        {
+            QListWidget *list = m_window->ListBox7;
+            const int columns = qMax(1, m_window->ThumbColumns);
+            const int cell = qMax(kPictureSide + 10, (list->viewport()->width() - 4) / columns);
+            if (list->gridSize().width() == cell)
+                return;
+            list->setGridSize(QSize(cell, kItemHeight));
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setSizeHint(QSize(cell, kItemHeight));
+        }
+
+    private:
+        TOrvane1 *m_window;
+    };
+    new GridFollower(this);
+
     connect(CMBFILTER, &QComboBox::currentIndexChanged, this, [this] { CMBFILTERChange(); });
     connect(ListBox7, &QListWidget::itemClicked, this, &TOrvane1::ListBox7Click);
     connect(ListBox7, &QListWidget::itemDoubleClicked, this, [this] { ListBox7DblClick(); });

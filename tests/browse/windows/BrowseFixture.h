@@ -12,6 +12,7 @@
 #include <QLinearGradient>
 #include <QListWidget>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 namespace orvane::testing {
@@ -98,6 +99,14 @@ inline QImage photoLike(int width, int height, int seed)
     g.setColorAt(1, ground.darker(150));
     p.fillRect(image.rect(), g);
     p.setPen(Qt::NoPen);
+    // Clouds over the whole sky, so any part of a large picture has detail.
+    QRandomGenerator random(quint32(seed) * 7919u + 1u);
+    const int cloud = qMax(6, height / 14);
+    for (int i = 0; i < 40; ++i) {
+        p.setBrush(QColor(255, 255, 255, 90 + int(random.bounded(120))));
+        const int cx = int(random.bounded(width)), cy = int(random.bounded(height * 55 / 100));
+        p.drawEllipse(QPoint(cx, cy), cloud + int(random.bounded(cloud)), cloud / 2 + int(random.bounded(cloud / 2 + 1)));
+    }
     p.setBrush(QColor(255, 230, 120));
     const int r = qMax(4, height / 8);
     p.drawEllipse(QPoint(width * (2 + seed % 5) / 8, height / 4), r, r);
