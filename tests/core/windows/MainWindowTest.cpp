@@ -44,8 +44,8 @@ TEST_F(MainWindowTest, StartUpMakesTheWorkingFoldersInTheCurrentDirectoryOnly)
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QStringList besideExecutable = entriesOf(exeDir);
     createWindows();
-    EXPECT_EQ(entriesOf(root()), QStringList({"Bmps", "EMailAttm", "Favorites", "Pictures", "SlideShow", "Styles",
-                                              "Temp"}));
+    EXPECT_EQ(entriesOf(root()), QStringList({"Bmps", "EMailAttm", "Favorites", "Options.cds", "Pictures", "SlideShow",
+                                              "Styles", "Temp"}));
     EXPECT_EQ(entriesOf(exeDir), besideExecutable);
     EXPECT_EQ(QDir::toNativeSeparators(QDir::currentPath()), Orvane1->ROOTPATH);
     // The shipped styles and tool images are written into the new root folder.
