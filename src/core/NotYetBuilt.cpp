@@ -15,8 +15,6 @@ void TOrvane1::FillSlideShowChoices() {}
 void TOrvane1::FindList() {}
 void TOrvane1::SetupTetherProfile() {}
 void TOrvane1::StopMediaPlayer() {}
-void TOrvane1::FillFilterLists() {}
-void TOrvane1::ResetQuickAdjustments() {}
 // Where the Open button hands its files on the Slide Show, Organize and MultiMedia tabs.
 void TOrvane1::AddFilesToSlideShow(const QStringList &) {}
 void TOrvane1::AddMediaToAlbum(const QStringList &) {}

@@ -26,6 +26,7 @@ class SnapshotWriter;
 #include <array>
 #include <memory>
 #include <vector>
+#include "edit/filters/FilterEngine.h" // Filter and Rec of the Edit sub-tab and quick adjustments
 
 class QCheckBox;
 class QComboBox;
@@ -154,6 +155,65 @@ public:
     std::vector<std::array<QString, kUndoColumns>> DRWIMAGE_ARR;
     int IMAGE_ARRPOS = 0, UNDO_POS = 0;
     bool NEEDSAVE_FLG = false;
+
+    // ---- Edit sub-tab and quick adjustments ----
+    // edit/EditSubTab.cpp (rotate, resize, flip), edit/FilterPanel.cpp (filter
+    // lists, parameter rows, RunFilter), share/QuickAdjustments.cpp (Batch tab).
+    // The resize fields RSzeHBtn and RSzeWBtn are created by BuildEditSubTab.
+    bool RESIZEON_FLG = false;
+    // The filter in use, chosen on the Edit sub-tab or made by a quick adjustment,
+    // and its description as it was when chosen.
+    std::shared_ptr<orvane::filters::Filter> Filter;
+    orvane::filters::TFilterRec Rec;
+    // The filter chosen on the Edit sub-tab: what its parameter rows and points
+    // set and what RunFilter runs (a quick adjustment does not replace it).
+    std::shared_ptr<orvane::filters::Filter> EditFilter;
+    QToolButton *RotateBtn = nullptr, *ResizeBtn = nullptr, *FlipBtn = nullptr;
+    QLabel *Label26 = nullptr;
+    QCheckBox *CHKASPK = nullptr;
+    class TSwitch *Switch1 = nullptr;
+    void RotateBtnClick();
+    void TrackBar1Change();
+    void ResizeBtnClick();
+    void ResizePicture();
+    void RSzeHBtnChangeTracking();
+    void RSzeWBtnChange();
+    void RSzeHBtnKeyDown(int key);
+    void RSzeWBtnKeyDown(int key);
+    void FlipBtnClick();
+    void ListBox1Click();
+    void ListBox2Click();
+    void RunFilter();
+    void FilterTrackChange(class TTrackBar *track);
+    void FilterColorChange(class TColorComboBox *box);
+    void FilterPointChange(class TSelectionPoint *point);
+    // Runs the event loop's part of the background filter runs until none is
+    // left: afterwards the working picture and the Batch preview are final.
+    void waitForFilter();
+    // Batch tab quick adjustments.
+    QWidget *Panel6 = nullptr;
+    TImage *Image5 = nullptr, *Image10 = nullptr;
+    class TTrackBar *TrackBar6 = nullptr, *TrackBar7 = nullptr, *TrackBar8 = nullptr, *TrackBar9 = nullptr;
+    QCheckBox *CHKBRIGHT = nullptr, *CHKCONTRAST = nullptr, *CHKHUE = nullptr, *CHKBLUR = nullptr;
+    void TrackBar6Change();
+    void TrackBar7Change();
+    void TrackBar8Change();
+    void TrackBar9Change();
+    void CHKBRIGHTChange();
+    void CHKCONTRASTChange();
+    void CHKHUEChange();
+    void CHKBLURChange();
+    void ApplyQuickAdjustments();
+    void BuildFilterPanel();      // edit/FilterPanel.cpp, called by BuildEditSubTab
+    void BuildQuickAdjustments(); // share/QuickAdjustments.cpp, called by BuildBatchTab
+    // Background runs that replace one picture (the working picture, the
+    // Batch preview): the latest request wins, results land on the GUI thread.
+    struct PictureJobs;
+    struct PictureJobsDeleter {
+        void operator()(PictureJobs *jobs) const;
+    };
+    std::unique_ptr<PictureJobs, PictureJobsDeleter> WorkingPictureJobs, PreviewJobs;
+    // ---- end of Edit sub-tab and quick adjustments ----
 
     // ---- Batch ----
     QString HPWIDTH, HPHEIGHT, DSTMODE;

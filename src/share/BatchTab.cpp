@@ -37,10 +37,26 @@ void TOrvane1::BuildBatchTab()
     layout->addWidget(Panel4, 1);
     PopupMenu5 = new QMenu(this);
     PopupMenu5->setObjectName("PopupMenu5");
+    BuildQuickAdjustments();
 }
 
 void TOrvane1::LayoutBatchPanel()
 {
-    // The quick adjustment panel and the batch previews are laid out here as
-    // they are added to the panel.
+    // Widths and heights follow Panel4; they are upper bounds, so that the
+    // panel's layout never keeps the window from shrinking.
+    if (!Panel4)
+        return;
+    const int pw = Panel4->width(), ph = Panel4->height();
+    if (Panel6) {
+        Panel6->setMaximumWidth(qMax(160, pw - 200));
+        const int slider = qMax(60, Panel6->maximumWidth() - 70);
+        for (const char *name : {"TrackBar6", "TrackBar7", "TrackBar8", "TrackBar9", "LabelBright", "LabelContrast",
+                                 "LabelHue", "LabelBlur"})
+            if (QWidget *w = Panel6->findChild<QWidget *>(name))
+                w->setMaximumWidth(slider);
+    }
+    if (QWidget *panel7 = Panel4->findChild<QWidget *>("Panel7"))
+        panel7->setMaximumWidth(qMax(160, pw - 400));
+    if (QWidget *preview = Panel4->findChild<QWidget *>("Image5"))
+        preview->setMaximumSize(qMax(80, pw - 20), qMax(60, ph - 400));
 }
