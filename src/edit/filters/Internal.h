@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
 // Hot loops get an AVX2 copy chosen at load time; the default copy is SSE2.
 #define ORVANE_HOT __attribute__((target_clones("avx2", "default")))
@@ -149,6 +153,26 @@ QImage premultipliedCopy(const QImage &image);
 inline const u32 *rowOf(const QImage &img, int y) { return reinterpret_cast<const u32 *>(img.constScanLine(y)); }
 inline u32 *rowOf(QImage &img, int y) { return reinterpret_cast<u32 *>(img.scanLine(y)); }
 
+// Bilinear mix of four pixels (p00 p01 on the upper row), weights in 1/256.
+ORVANE_INLINE u32 bilerp(u32 p00, u32 p01, u32 p10, u32 p11, u32 wx, u32 wy)
+{
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p00)), _mm_cvtsi32_si128(int(p01))), zero);
+    const __m128i bot = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p10)), _mm_cvtsi32_si128(int(p11))), zero);
+    const __m128i half = _mm_set1_epi16(128);
+    __m128i v = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(short(256 - wy))), _mm_mullo_epi16(bot, _mm_set1_epi16(short(wy))));
+    v = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
+    const short a = short(256 - wx), b = short(wx);
+    __m128i hsum = _mm_mullo_epi16(v, _mm_set_epi16(b, b, b, b, a, a, a, a));
+    hsum = _mm_add_epi16(hsum, _mm_srli_si128(hsum, 8));
+    hsum = _mm_srli_epi16(_mm_add_epi16(hsum, half), 8);
+    return u32(_mm_cvtsi128_si32(_mm_packus_epi16(hsum, hsum)));
+#else
+    return lerp256(lerp256(p00, p10, wy), lerp256(p01, p11, wy), wx);
+#endif
+}
+
 // floor() for per-pixel code: the library's may be a call on plain SSE2.
 inline float fastFloor(float x)
 {
@@ -176,9 +200,9 @@ struct Sampler {
         const int ix = int(fx), iy = int(fy);
         const u32 wx = u32((fx - float(ix)) * 256.f), wy = u32((fy - float(iy)) * 256.f);
         const int ix1 = std::min(ix + 1, w - 1), iy1 = std::min(iy + 1, h - 1);
-        const u32 top = lerp256(at(ix, iy), at(ix1, iy), wx);
-        const u32 bot = lerp256(at(ix, iy1), at(ix1, iy1), wx);
-        return lerp256(top, bot, wy);
+        const u32 *r0 = reinterpret_cast<const u32 *>(bits + bpl * iy);
+        const u32 *r1 = reinterpret_cast<const u32 *>(bits + bpl * iy1);
+        return bilerp(r0[ix], r0[ix1], r1[ix], r1[ix1], wx, wy);
     }
 
     // Outside the picture is transparent; the border is anti-aliased.
@@ -190,10 +214,13 @@ struct Sampler {
         const float flx = fastFloor(fx), fly = fastFloor(fy);
         const int ix = int(flx), iy = int(fly);
         const u32 wx = u32((fx - flx) * 256.f), wy = u32((fy - fly) * 256.f);
+        if (ix >= 0 && iy >= 0 && ix + 1 < w && iy + 1 < h) {
+            const u32 *r0 = reinterpret_cast<const u32 *>(bits + bpl * iy);
+            const u32 *r1 = reinterpret_cast<const u32 *>(bits + bpl * (iy + 1));
+            return bilerp(r0[ix], r0[ix + 1], r1[ix], r1[ix + 1], wx, wy);
+        }
         auto get = [this](int px, int py) -> u32 { return (px < 0 || py < 0 || px >= w || py >= h) ? 0u : at(px, py); };
-        const u32 top = lerp256(get(ix, iy), get(ix + 1, iy), wx);
-        const u32 bot = lerp256(get(ix, iy + 1), get(ix + 1, iy + 1), wx);
-        return lerp256(top, bot, wy);
+        return bilerp(get(ix, iy), get(ix + 1, iy), get(ix, iy + 1), get(ix + 1, iy + 1), wx, wy);
     }
 
     // Repeats the picture in both directions.
@@ -209,9 +236,7 @@ struct Sampler {
         if (iy >= h) iy = h - 1;
         const u32 wx = u32((fx - float(ix)) * 256.f), wy = u32((fy - float(iy)) * 256.f);
         const int ix1 = ix + 1 == w ? 0 : ix + 1, iy1 = iy + 1 == h ? 0 : iy + 1;
-        const u32 top = lerp256(at(ix, iy), at(ix1, iy), std::min(wx, 256u));
-        const u32 bot = lerp256(at(ix, iy1), at(ix1, iy1), std::min(wx, 256u));
-        return lerp256(top, bot, std::min(wy, 256u));
+        return bilerp(at(ix, iy), at(ix1, iy), at(ix, iy1), at(ix1, iy1), std::min(wx, 256u), std::min(wy, 256u));
     }
 };
 
@@ -226,22 +251,32 @@ QImage warp(const QImage &src, int outW, int outH, Edge edge, Map map)
     if (out.isNull() || src.isNull())
         return out;
     const Sampler s(src);
-    parallelFor(outH, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            u32 *o = rowOf(out, y);
-            const float fy = float(y) + 0.5f;
-            for (int x = 0; x < outW; ++x) {
-                float sx, sy;
-                if (!map(float(x) + 0.5f, fy, sx, sy)) {
-                    o[x] = 0;
-                    continue;
+    // Tiles of 32 x 64 output pixels: a turned or swirled tile reads a compact
+    // patch of the source, which stays in cache.
+    constexpr int kTileH = 32, kTileW = 64;
+    const int tilesY = (outH + kTileH - 1) / kTileH;
+    parallelFor(tilesY, [&](int t0, int t1) {
+        for (int t = t0; t < t1; ++t) {
+            const int y0 = t * kTileH, y1 = std::min(outH, y0 + kTileH);
+            for (int xb = 0; xb < outW; xb += kTileW) {
+                const int xe = std::min(outW, xb + kTileW);
+                for (int y = y0; y < y1; ++y) {
+                    u32 *o = rowOf(out, y);
+                    const float fy = float(y) + 0.5f;
+                    for (int x = xb; x < xe; ++x) {
+                        float sx, sy;
+                        if (!map(float(x) + 0.5f, fy, sx, sy)) {
+                            o[x] = 0;
+                            continue;
+                        }
+                        o[x] = edge == Edge::Clamp ? s.clamped(sx, sy)
+                             : edge == Edge::Wrap  ? s.wrapped(sx, sy)
+                                                   : s.transparent(sx, sy);
+                    }
                 }
-                o[x] = edge == Edge::Clamp ? s.clamped(sx, sy)
-                     : edge == Edge::Wrap  ? s.wrapped(sx, sy)
-                                           : s.transparent(sx, sy);
             }
         }
-    });
+    }, 1);
     return out;
 }
 
