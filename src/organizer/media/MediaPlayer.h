@@ -80,6 +80,7 @@ struct PlaybackStatistics {
     double maxDrift = 0;  // largest |picture time - audio clock| at display, seconds
     double maxDriftAt = 0; // picture time where it was seen
     QString audioOutput;  // which output consumes the sound
+    double outputPeak = 0; // largest sample (0..1) in the last block handed to the output
 };
 
 namespace detail {

@@ -557,7 +557,9 @@ void PlaybackSession::setDisplaySize(const QSize &size)
 PlaybackStatistics PlaybackSession::statistics() const
 {
     std::lock_guard lock(controlMutex_);
-    return stats_;
+    PlaybackStatistics s = stats_;
+    s.outputPeak = outputPeak_;
+    return s;
 }
 
 void PlaybackSession::markEnded(bool video, int serial)
@@ -961,6 +963,7 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
     const int serial = serial_;
     int written = 0;
     bool clockSet = false;
+    float peak = 0;
     // Sound of a segment waits until its first picture is on screen (or a
     // second has passed), so that both start together after open and seeks.
     if (gateSerial_ != serial) {
@@ -1012,6 +1015,8 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
         else
             for (int i = 0; i < count; ++i)
                 dst[i] = in[i] * volume;
+        for (int i = 0; i < count; ++i)
+            peak = std::max(peak, std::abs(dst[i]));
         written += take;
         audioOffset_ += take;
         if (audioOffset_ >= n) {
@@ -1019,6 +1024,7 @@ void PlaybackSession::fillAudio(uint8_t *data, int bytes)
             audioOffset_ = 0;
         }
     }
+    outputPeak_ = peak;
     std::fill(out + size_t(written) * channels, out + size_t(wanted) * channels, 0.0f);
     std::fill(data + size_t(wanted) * channels * sizeof(float), data + bytes, uint8_t(0));
 }

@@ -140,6 +140,7 @@ private:
     std::atomic<int> stepRequests_{0};
     std::atomic<int> videoStartedSerial_{-1};
     std::atomic<float> volume_{1.0f};
+    std::atomic<float> outputPeak_{0.0f};
     std::atomic<bool> framePending_{false};
 
     mutable std::mutex controlMutex_; // seek request, step skip, filters, display size, stats

@@ -229,6 +229,60 @@ TEST(MediaPlayerFilters, BadFilterTextIsRefusedAndTheOldOneKept)
     EXPECT_EQ(player.setAudioFilters("atempo=banana").status, MediaStatus::BadFilter);
 }
 
+// ---- settings at creation ----
+
+struct SettingsCase {
+    const char *name;
+    PlayerSettings settings;
+    bool pictures;
+};
+
+void PrintTo(const SettingsCase &c, std::ostream *os) { *os << c.name; }
+
+class SettingsTest : public ::testing::TestWithParam<SettingsCase> {};
+
+TEST_P(SettingsTest, StreamsFollowTheSettings)
+{
+    const SettingsCase &c = GetParam();
+    MediaPlayer player(c.settings);
+    ASSERT_TRUE(player.open(mediaFile("long.mp4")).ok());
+    player.setPosition(1.0);
+    ASSERT_TRUE(waitFor([&] { return player.position() > 1.05; }, 2000));
+    QElapsedTimer clock;
+    clock.start();
+    const double p0 = player.position();
+    pump(500);
+    EXPECT_NEAR((player.position() - p0) / (clock.elapsed() / 1000.0), 1.0, 0.1);
+    EXPECT_EQ(!player.currentFrame().isNull(), c.pictures);
+    if (c.pictures) {
+        EXPECT_NEAR(player.framePosition(), player.position(), 2 * kFrame);
+    }
+}
+
+PlayerSettings settingsWith(const std::function<void(PlayerSettings &)> &change)
+{
+    PlayerSettings s;
+    change(s);
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Creation, SettingsTest,
+    ::testing::Values(SettingsCase{"defaults", PlayerSettings{}, true},
+                      SettingsCase{"system_clock", settingsWith([](PlayerSettings &s) { s.master = SyncMaster::External; }), true},
+                      SettingsCase{"no_video", settingsWith([](PlayerSettings &s) { s.videoEnabled = false; }), false},
+                      SettingsCase{"no_audio", settingsWith([](PlayerSettings &s) { s.audioEnabled = false; }), true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(MediaPlayerSettings, NothingEnabledIsAnError)
+{
+    PlayerSettings s;
+    s.audioEnabled = false;
+    s.videoEnabled = false;
+    MediaPlayer player(s);
+    EXPECT_EQ(player.open(mediaFile("clip.mp4")).status, MediaStatus::NotMediaFile);
+}
+
 // ---- opening, closing, errors ----
 
 TEST(MediaPlayerLifecycle, NothingOpenGivesZeros)
@@ -284,18 +338,34 @@ TEST(MediaPlayerLifecycle, OptionsArePassedAndCheckedAtOpen)
     EXPECT_TRUE(player.options().isEmpty());
 }
 
-TEST(MediaPlayerLifecycle, VolumeIsClamped)
+TEST(MediaPlayerLifecycle, VolumeScalesTheSoundAndIsClamped)
 {
     MediaPlayer player;
-    ASSERT_TRUE(player.open(mediaFile("tone.wav")).ok());
+    ASSERT_TRUE(player.open(mediaFile("long.wav")).ok());
+    // The test tone's amplitude is 1/8 of full scale.
+    ASSERT_TRUE(waitFor([&] { return player.statistics().outputPeak > 0.1; }, 2000));
+    EXPECT_NEAR(player.statistics().outputPeak, 0.125, 0.005);
     player.setVolume(0.25);
     EXPECT_DOUBLE_EQ(player.volume(), 0.25);
+    pump(120);
+    EXPECT_NEAR(player.statistics().outputPeak, 0.125 * 0.25, 0.002);
+    player.setVolume(0);
+    pump(120);
+    EXPECT_EQ(player.statistics().outputPeak, 0.0);
     player.setVolume(7);
     EXPECT_DOUBLE_EQ(player.volume(), 1.0);
     player.setVolume(-1);
     EXPECT_DOUBLE_EQ(player.volume(), 0.0);
     player.setVolume(std::nan(""));
     EXPECT_DOUBLE_EQ(player.volume(), 1.0);
+
+    // A volume chosen at creation applies from the first sample.
+    PlayerSettings half;
+    half.volume = 0.5;
+    MediaPlayer quieter(half);
+    ASSERT_TRUE(quieter.open(mediaFile("long.wav")).ok());
+    ASSERT_TRUE(waitFor([&] { return quieter.statistics().outputPeak > 0.01; }, 2000));
+    EXPECT_NEAR(quieter.statistics().outputPeak, 0.0625, 0.003);
 }
 
 // A WAV header naming a codec nobody implements (format tag 0x7777).
