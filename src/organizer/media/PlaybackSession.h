@@ -37,6 +37,8 @@ struct SessionCallbacks {
     std::function<void()> ended;      // any thread
 };
 
+// True for "scheme://..." addresses (streams), false for file paths.
+bool isUrl(const QString &s);
 // Opens the input (path or URL) and reads its stream information.
 MediaResult openInput(const QString &url, const QStringList &options, AVIOInterruptCB interrupt, FormatContextPtr &out);
 MediaInfo describeInput(const QString &url, AVFormatContext *ic);
