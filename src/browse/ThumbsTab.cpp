@@ -207,6 +207,8 @@ void TOrvane1::LoadThumbNails()
     ThumbLoader->cancel();
     ListBox7->clear();
     m_thumbStatusAtStart = statusText();
+    m_thumbTabAtStart = int(activeTab());
+    m_thumbFolder = SETFOLDER;
 
     // 5.1-5.2 Pictures of the group in force, in listing order.
     QStringList pictures;
@@ -243,10 +245,11 @@ void TOrvane1::FinishThumbNails()
     // 6.
     if (ListBox7->count() > 0)
         SaveBtn->setEnabled(true);
-    // 7. The status label names the folder, unless something else was shown
-    // in it while the thumbnails arrived (a picture opened meanwhile).
-    CURRENT_THUMBS = SETFOLDER;
-    if (statusText() == m_thumbStatusAtStart)
+    // 7. The status label names the folder, unless the label was given to
+    // something else while the thumbnails arrived (a picture opened, another
+    // tab chosen): those came later and keep the label.
+    CURRENT_THUMBS = m_thumbFolder; // SETFOLDER may have moved on (a picture opened meanwhile)
+    if (statusText() == m_thumbStatusAtStart && int(activeTab()) == m_thumbTabAtStart)
         setStatus(CURRENT_THUMBS);
     // 8.
     if (ThumbProgress)

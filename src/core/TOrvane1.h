@@ -314,6 +314,8 @@ private:
     void FinishThumbNails();
     void PlacePicture();
     QString m_thumbStatusAtStart; // the status label when the running listing began
+    int m_thumbTabAtStart = -1;   // and the active tab then
+    QString m_thumbFolder;        // the folder being listed
 
 public:
     // ---- Drawing, shapes, undo and saving ----

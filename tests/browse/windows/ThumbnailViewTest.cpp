@@ -177,6 +177,28 @@ TEST_F(ThumbnailViewTest, ListingReplacedByANewerOneEndsWithTheNewerFolderOnly)
     EXPECT_FALSE(Orvane1->ThumbProgress->isVisibleTo(Orvane1));
 }
 
+TEST_F(ThumbnailViewTest, PictureOpenedWhileThumbnailsArriveKeepsTheStatusLabel)
+{
+    const QString shots = folder("Shots");
+    for (int i = 0; i < 12; ++i)
+        photoLike(900, 600, i).save(in(shots, QString("shot%1.png").arg(i, 2, 10, QChar('0'))));
+    const QString other = folder("Other");
+    const QString picture = writePicture(in(other, "opened.png"));
+    Orvane1->SETFOLDER = shots;
+    Orvane1->LoadThumbNails();
+    // Before any thumbnail has arrived, the user opens a picture on the Edit tab.
+    Orvane1->setActiveTab(MainTab::Edit);
+    dialogs->openNext({picture});
+    Orvane1->TOpenBtnClick();
+    ASSERT_EQ(Orvane1->SETFOLDER, other + Orvane1->FILE_DELIM);
+    ASSERT_TRUE(Orvane1->waitForThumbnails());
+    EXPECT_EQ(Orvane1->ListBox7->count(), 12);
+    EXPECT_EQ(Orvane1->CURRENT_THUMBS, shots); // the folder that was listed
+    EXPECT_EQ(Orvane1->statusText(), picture);
+    Orvane1->setActiveTab(MainTab::ThumbNails);
+    EXPECT_EQ(Orvane1->statusText(), shots);
+}
+
 TEST_F(ThumbnailViewTest, SecondListingOfAFolderComesFromTheCache)
 {
     const QString dir = folder("Shots");
