@@ -338,6 +338,9 @@ void TOrvane1::FormCreate(const QStringList &arguments)
         CMBFILTER->addItem(Types.FILELABEL_ARR[i]);
     CMBFILTER->setCurrentIndex(Types.TOTAL_FILTERS);
     SetDefaults();
+    // The window takes the built-in bounds; the options replace them when they
+    // hold a record. Bounds are those of the client area, as the close stores them.
+    setGeometry(WINLEFT, WINTOP, WINWIDTH, WINHEIGHT);
     OpenOptions();
 
     // 11.

@@ -10,8 +10,6 @@ int main(int argc, char **argv)
     OrvaneApplication app(argc, argv);
     orvane::installServices(orvane::Services::real());
     orvane::Windows windows = orvane::CreateWindows(app.arguments());
-    Orvane1->resize(Orvane1->WINWIDTH, Orvane1->WINHEIGHT);
-    Orvane1->move(Orvane1->WINLEFT, Orvane1->WINTOP);
     Orvane1->show();
     return app.exec();
 }
