@@ -2,6 +2,7 @@
 #include "edit/filters/Internal.h"
 
 #include <atomic>
+#include <exception>
 #include <thread>
 
 namespace orvane::filters {
@@ -17,12 +18,35 @@ QImage toPremultiplied(const QImage &image)
 {
     if (image.isNull())
         return QImage();
-    return detail::premultipliedCopy(image);
+    try {
+        return detail::premultipliedCopy(image);
+    } catch (const std::exception &) {
+        return QImage(); // out of memory
+    }
 }
 
 QImage rotated(const QImage &image, double degrees)
 {
-    using namespace detail;
+    try {
+        return detail::rotatedImpl(image, degrees);
+    } catch (const std::exception &) {
+        return QImage(); // out of memory
+    }
+}
+
+QImage resized(const QImage &image, int width, int height)
+{
+    try {
+        return detail::resizedImpl(image, width, height);
+    } catch (const std::exception &) {
+        return QImage();
+    }
+}
+
+namespace detail {
+
+QImage rotatedImpl(const QImage &image, double degrees)
+{
     if (image.isNull() || !std::isfinite(degrees))
         return image.isNull() ? QImage() : copyImage(toPremultiplied(image));
     double a = std::fmod(degrees, 360.0);
@@ -71,15 +95,20 @@ QImage rotated(const QImage &image, double degrees)
     });
 }
 
-QImage resized(const QImage &image, int width, int height)
+QImage resizedImpl(const QImage &image, int width, int height)
 {
     if (image.isNull() || width <= 0 || height <= 0)
+        return QImage();
+    // The same limit as every picture of the engine: no more than 2 GB.
+    if (qint64(width) * height * 4 > (qint64(1) << 31))
         return QImage();
     const QImage src = toPremultiplied(image);
     if (width == src.width() && height == src.height())
         return detail::copyImage(src);
     return src.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
+} // namespace detail
 
 QImage flipped(const QImage &image, bool horizontal)
 {

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #if defined(__linux__)
@@ -126,19 +127,26 @@ QImage newImage(int w, int h)
         return QImage();
     const qint64 bpl = qint64(w) * 4;
     const qint64 total = bpl * h;
-    if (w > (1 << 20) || h > (1 << 20) || total > (qint64(1) << 34))
-        return QImage();
-    if (size_t(total) < kMinPooled)
-        return QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    // Out of memory (or a size no machine holds) is an exception, so that a
+    // kernel never writes into a missing picture; Filter::output() turns it
+    // into an empty result.
+    if (w > (1 << 20) || h > (1 << 20) || total > (qint64(1) << 31))
+        throw std::bad_alloc();
+    if (size_t(total) < kMinPooled) {
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        if (img.isNull())
+            throw std::bad_alloc();
+        return img;
+    }
     const Block blk = pool().acquire(size_t(total));
     if (!blk.data)
-        return QImage();
+        throw std::bad_alloc();
     auto *info = new Block(blk);
     QImage img(static_cast<uchar *>(blk.data), w, h, qsizetype(bpl), QImage::Format_ARGB32_Premultiplied,
                &releaseBlock, info);
     if (img.isNull()) {
         releaseBlock(info);
-        return QImage();
+        throw std::bad_alloc();
     }
     return img;
 }

@@ -143,11 +143,14 @@ inline int luma(u32 p) { return (redOf(p) * 77 + greenOf(p) * 150 + blueOf(p) * 
 // --- Images ---------------------------------------------------------------------
 
 // A premultiplied ARGB32 picture with uninitialised pixels; large ones come
-// from a pool of reused buffers (ImagePool.cpp). Null for sizes <= 0 or absurd sizes.
+// from a pool of reused buffers (ImagePool.cpp). Null for sizes <= 0; throws
+// std::bad_alloc when the memory is not there.
 QImage newImage(int w, int h);
 // Deep copy into a new (pooled) picture.
 QImage copyImage(const QImage &src);
 QImage copyRegion(const QImage &src, int x, int y, int w, int h);
+QImage rotatedImpl(const QImage &image, double degrees);
+QImage resizedImpl(const QImage &image, int width, int height);
 // The picture in premultiplied ARGB32, shared when it already is.
 QImage premultipliedCopy(const QImage &image);
 inline const u32 *rowOf(const QImage &img, int y) { return reinterpret_cast<const u32 *>(img.constScanLine(y)); }

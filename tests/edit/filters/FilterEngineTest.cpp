@@ -653,6 +653,15 @@ TEST(Geometry, AnyAngleGrowsToTheBoundingBoxWithTransparentCorners)
     EXPECT_TRUE(rotated(QImage(), 30).isNull());
 }
 
+TEST(Geometry, AHugeBoundingBoxGivesAnEmptyPictureNotACrash)
+{
+    QImage strip(1, 40000, QImage::Format_ARGB32_Premultiplied);
+    strip.fill(0xffffffffu);
+    EXPECT_TRUE(rotated(strip, 45).isNull()); // 28284 x 28284 pixels: more than the engine allocates
+    EXPECT_EQ(rotated(strip, 90).size(), QSize(40000, 1));
+    EXPECT_TRUE(resized(strip, 50000, 50000).isNull()); // 10 GB: refused, not attempted
+}
+
 TEST(Geometry, FlipAndResize)
 {
     const QImage in = testPicture(40, 30);
