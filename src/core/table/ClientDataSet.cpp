@@ -620,9 +620,21 @@ detail::Content readTableFile(const QString &fileName)
         throw TableError(QStringLiteral("Cannot open table file '%1': the file does not exist").arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw TableError(QStringLiteral("Cannot open table file '%1': %2").arg(fileName, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw TableError(QStringLiteral("Cannot read table file '%1': %2").arg(fileName, file.errorString()));
+    const qint64 size = file.size();
+    if (size < 0 || size > (qint64(1) << 31))
+        throw TableError(QStringLiteral("Cannot read table file '%1': it is too large (%2 bytes)").arg(fileName).arg(size));
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    detail::adviseLargePages(bytes.data(), std::size_t(bytes.size()));
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(bytes.data() + done, size - done);
+        if (n < 0)
+            throw TableError(QStringLiteral("Cannot read table file '%1': %2").arg(fileName, file.errorString()));
+        if (n == 0)
+            break; // shorter than it was a moment ago
+        done += n;
+    }
+    bytes.truncate(qsizetype(done));
     return detail::parseDataPacket(bytes.data(), std::size_t(bytes.size()), fileName);
 }
 

@@ -376,8 +376,18 @@ void convertRows(const Schema &schema, pugi::xml_node row, std::size_t count, st
 {
     try {
         const std::size_t nf = schema.names.size();
+        // Texts of the current row, so that a row repeating a text (a search
+        // word equal to the name) shares it.
+        struct Seen {
+            const char *value;
+            std::size_t size;
+            std::size_t field;
+        };
+        std::vector<Seen> seen;
+        seen.reserve(nf);
         for (std::size_t r = 0; r < count; ++r, row = row.next_sibling("ROW")) {
             Cell *cells = out + r * nf;
+            seen.clear();
             std::size_t expect = 0; // attributes usually come in field order
             for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
                 const char *name = a.name();
@@ -398,7 +408,18 @@ void convertRows(const Schema &schema, pugi::xml_node row, std::size_t count, st
                 const char *value = a.value();
                 const FieldType type = schema.types[f];
                 if (isTextType(type)) {
-                    cells[f] = caches[f].get(value, std::strlen(value));
+                    const std::size_t size = std::strlen(value);
+                    bool shared = false;
+                    for (const Seen &other : seen) {
+                        if (other.size == size && size > 0 && other.field != f && std::memcmp(other.value, value, size) == 0) {
+                            cells[f] = cells[other.field];
+                            shared = true;
+                            break;
+                        }
+                    }
+                    if (!shared)
+                        cells[f] = caches[f].get(value, size);
+                    seen.push_back({value, size, f});
                     continue;
                 }
                 qint64 v = 0;
@@ -471,6 +492,8 @@ Content parseWhole(char *data, std::size_t size, const QString &source, std::siz
         rows.push_back(row);
     const std::size_t nf = schema.names.size();
     content.rowCount = rows.size();
+    content.cells.reserve(rows.size() * nf);
+    adviseLargePages(content.cells.data(), content.cells.capacity() * sizeof(Cell));
     content.cells.resize(rows.size() * nf);
     // Runs of rows converted on separate threads.
     const std::size_t runs = std::max<std::size_t>(1, std::min(threads, rows.size()));
@@ -579,6 +602,8 @@ bool parseInParts(const char *data, std::size_t size, const QString &source, con
     for (std::size_t c = 0; c < chunks; ++c)
         firstRow[c + 1] = firstRow[c] + expected[c];
     content.rowCount = tags;
+    content.cells.reserve(tags * nf);
+    adviseLargePages(content.cells.data(), content.cells.capacity() * sizeof(Cell));
     content.cells.resize(tags * nf);
     std::vector<RowsResult> results(chunks);
     std::vector<char> balanced(chunks, 0);

@@ -39,6 +39,11 @@ struct Content {
     bool readInChunks = false; // how it was read (for tests)
 };
 
+// Asks for large pages for a big buffer that is about to be filled (fewer
+// page faults when a large table is read). Only a hint; does nothing on
+// systems without it.
+void adviseLargePages(void *data, std::size_t size);
+
 // Checks a list of definitions; throws TableError naming the problem.
 void validateDefs(const QList<FieldDef> &defs);
 

@@ -12,6 +12,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
@@ -256,6 +257,22 @@ private:
 std::vector<FilterTerm> parseFilter(const QString &text) { return FilterParser(text).parse(); }
 
 // ---------------------------------------------------------------- files
+
+void adviseLargePages(void *data, std::size_t size)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t page = 4096;
+    if (size < (8u << 20))
+        return;
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
 
 namespace {
 
