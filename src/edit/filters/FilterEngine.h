@@ -106,6 +106,12 @@ private:
 void setThreadCount(int threads);
 int threadCount(); // the effective count (>= 1)
 
+// --- Memory ----------------------------------------------------------------
+
+// Large pictures reuse pooled buffers (up to 640 MB of idle ones are kept);
+// this gives the idle ones back to the system, e.g. when editing ends.
+void releaseIdleMemory();
+
 // --- Geometric edits -----------------------------------------------------
 
 // Turns the picture about its centre by degrees (positive = clockwise on the

@@ -99,6 +99,18 @@ public:
             freeAligned(b.data);
     }
 
+    void trim()
+    {
+        std::vector<Block> drop;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            drop.swap(m_free);
+            m_idleBytes = 0;
+        }
+        for (const Block &b : drop)
+            freeAligned(b.data);
+    }
+
 private:
     std::mutex m_mutex;
     std::vector<Block> m_free;
@@ -211,3 +223,7 @@ QImage premultipliedCopy(const QImage &image)
 }
 
 } // namespace orvane::filters::detail
+
+namespace orvane::filters {
+void releaseIdleMemory() { detail::pool().trim(); }
+} // namespace orvane::filters

@@ -396,6 +396,28 @@ TEST(FilterThreads, FiltersRunFromSeveralThreadsAtOnce)
         EXPECT_TRUE(sameBytes(got[i], expected[i % size_t(names.size())])) << names[int(i % names.size())].toStdString();
 }
 
+TEST(FilterMemory, PicturesOutliveTheirFilterAndIdleMemoryRelease)
+{
+    // Large enough for pooled buffers.
+    const QImage in = testPicture(800, 600);
+    QImage kept;
+    {
+        auto f = createFilter("GaussianBlur");
+        f->setBitmap("Input", in);
+        kept = f->output();
+    }
+    const QImage again = run("GaussianBlur", in);
+    QImage copyOfKept = kept; // shared, then written: detaches into its own buffer
+    copyOfKept.setPixel(0, 0, 0u);
+    for (int i = 0; i < 12; ++i) // more pictures than the pool keeps
+        run("Sepia", in);
+    releaseIdleMemory();
+    EXPECT_TRUE(sameBytes(kept, again));
+    EXPECT_EQ(copyOfKept.pixel(0, 0), 0u);
+    EXPECT_NE(kept.pixel(0, 0), 0u);
+    EXPECT_TRUE(sameBytes(run("GaussianBlur", in), again));
+}
+
 INSTANTIATE_TEST_SUITE_P(All, EveryFilter, ::testing::ValuesIn(allFilters()),
                          [](const auto &info) { return info.param.toStdString(); });
 
