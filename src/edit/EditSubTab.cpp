@@ -181,7 +181,7 @@ void TOrvane1::RotateBtnClick()
     Switch1->hide();
     TrackBar1->setRange(0, 360);
     Label26->setText("0         360");
-    const bool show = !TrackBar1->isVisible();
+    const bool show = TrackBar1->isHidden();
     TrackBar1->setVisible(show);
     Label26->setVisible(show);
     RSzeHBtn->hide();
@@ -234,8 +234,11 @@ void TOrvane1::ResizeBtnClick()
     Image1->setFixedSize(size);
     const QSize visible = ScrollBox1->viewport()->size();
     const bool larger = size.height() > visible.height() || size.width() > visible.width();
-    if (QLayout *canvas = Image1->parentWidget() ? Image1->parentWidget()->layout() : nullptr)
-        canvas->setAlignment(Image1, larger ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignCenter);
+    if (QLayout *canvas = Image1->parentWidget() ? Image1->parentWidget()->layout() : nullptr) {
+        canvas->setContentsMargins(0, 0, 0, 0);
+        canvas->setAlignment(larger ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignCenter);
+        canvas->activate();
+    }
     if (larger)
         ScrollBox1->ensureVisible(0, 0);
 }
