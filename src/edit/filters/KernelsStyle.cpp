@@ -120,8 +120,11 @@ QImage kernelRadialBlur(const Args &a)
                 const float d = std::sqrt(px * px + py * py) * amount; // length of the streak
                 const int taps = std::clamp(int(d) + 1, 1, 64);
                 Acc acc;
+                // Samples from the pixel towards the centre, over the fraction
+                // `amount` of the way.
+                const float step = taps > 1 ? amount / float(taps - 1) : 0.f;
                 for (int t = 0; t < taps; ++t) {
-                    const float k = 1.f - amount * float(t) / float(std::max(1, taps - 1)) * (taps > 1 ? 1.f : 0.f);
+                    const float k = 1.f - step * float(t);
                     acc.add(s.clamped(cx + px * k, cy + py * k));
                 }
                 o[x] = acc.mean(u32(taps));
