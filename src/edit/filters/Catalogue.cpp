@@ -434,8 +434,14 @@ QImage Filter::bitmapValue(const QString &name) const
 
 QImage Filter::output() const
 {
-    const Args args{d->rec};
     try {
+        // Every bitmap converted once to premultiplied ARGB32 for the kernels.
+        TFilterRec rec = d->rec;
+        for (TFilterValueRec &v : rec.Values) {
+            if (v.ValueType == TFilterValueType::Bitmap)
+                v.Value.Bitmap = toPremultiplied(v.Value.Bitmap);
+        }
+        const Args args{rec};
         const QImage in = args.img("Input");
         if (in.isNull())
             return QImage();
