@@ -81,6 +81,95 @@ QImage warpBoth(const Pair &t, Map map, double mix)
     return out;
 }
 
+// Smooth maps are evaluated on a grid every kGrid pixels and interpolated
+// bilinearly in between: the displacement of these transitions varies over
+// tens of pixels, and the map (noise, trigonometry) costs more than sampling.
+constexpr int kGrid = 4;
+
+struct MapGrid {
+    int gw = 0, gh = 0;
+    std::vector<float> sx, sy;
+
+    template <class Map>
+    void build(int w, int h, Map &map)
+    {
+        gw = (w - 1) / kGrid + 2;
+        gh = (h - 1) / kGrid + 2;
+        sx.resize(size_t(gw) * size_t(gh));
+        sy.resize(sx.size());
+        parallelFor(gh, [&](int j0, int j1) {
+            for (int j = j0; j < j1; ++j)
+                for (int i = 0; i < gw; ++i)
+                    map(float(i * kGrid) + 0.5f, float(j * kGrid) + 0.5f, sx[size_t(j) * size_t(gw) + size_t(i)],
+                        sy[size_t(j) * size_t(gw) + size_t(i)]);
+        }, 4);
+    }
+    // The grid rows around output row y, mixed vertically.
+    void row(int y, float *rx, float *ry) const
+    {
+        const int j = y / kGrid;
+        const float f = float(y % kGrid) / float(kGrid);
+        const float *ax = &sx[size_t(j) * size_t(gw)], *bx = ax + gw;
+        const float *ay = &sy[size_t(j) * size_t(gw)], *by = ay + gw;
+        for (int i = 0; i < gw; ++i) {
+            rx[i] = ax[i] + (bx[i] - ax[i]) * f;
+            ry[i] = ay[i] + (by[i] - ay[i]) * f;
+        }
+    }
+};
+
+// Like warpMix with clamped edges, maps taken from grids; a null target grid
+// means the same map for both pictures.
+template <class Weight>
+QImage gridWarpMix(const Pair &t, const MapGrid &gin, const MapGrid *gtarget, Weight weight)
+{
+    QImage out = newImage(t.w, t.h);
+    const Sampler si(t.in), st(t.target);
+    const MapGrid &gt = gtarget ? *gtarget : gin;
+    parallelFor(t.h, [&](int y0, int y1) {
+        std::vector<float> ix(size_t(gin.gw)), iy(size_t(gin.gw)), tx(size_t(gt.gw)), ty(size_t(gt.gw));
+        for (int y = y0; y < y1; ++y) {
+            gin.row(y, ix.data(), iy.data());
+            if (gtarget)
+                gt.row(y, tx.data(), ty.data());
+            const float *txp = gtarget ? tx.data() : ix.data(), *typ = gtarget ? ty.data() : iy.data();
+            u32 *o = rowOf(out, y);
+            const float fy = float(y) + 0.5f;
+            for (int x = 0; x < t.w; ++x) {
+                const int i = x / kGrid;
+                const float f = float(x % kGrid) / float(kGrid);
+                const u32 wgt = weight(float(x) + 0.5f, fy);
+                u32 a = 0, b = 0;
+                if (wgt < 256)
+                    a = si.clamped(ix[size_t(i)] + (ix[size_t(i) + 1] - ix[size_t(i)]) * f,
+                                   iy[size_t(i)] + (iy[size_t(i) + 1] - iy[size_t(i)]) * f);
+                if (wgt > 0)
+                    b = st.clamped(txp[i] + (txp[i + 1] - txp[i]) * f, typ[i] + (typ[i + 1] - typ[i]) * f);
+                o[x] = lerp256(a, b, wgt);
+            }
+        }
+    }, 8);
+    return out;
+}
+
+template <class Map>
+QImage gridWarpBoth(const Pair &t, Map map, double mix)
+{
+    MapGrid g;
+    g.build(t.w, t.h, map);
+    const u32 wgt = weight256(mix);
+    return gridWarpMix(t, g, nullptr, [wgt](float, float) { return wgt; });
+}
+
+template <class MapIn, class MapTarget, class Weight>
+QImage gridWarpTwo(const Pair &t, MapIn mapIn, MapTarget mapTarget, Weight weight)
+{
+    MapGrid gi, gt;
+    gi.build(t.w, t.h, mapIn);
+    gt.build(t.w, t.h, mapTarget);
+    return gridWarpMix(t, gi, &gt, weight);
+}
+
 // Weight 0..256 of the target from a per-pixel mask value in [0, 1].
 inline u32 maskWeight(double v) { return weight256(v); }
 
@@ -293,7 +382,7 @@ QImage kernelSwirlTransition(const Args &a)
     const Pair t = pairOf(a);
     const float R = 0.5f * std::hypot(float(t.w), float(t.h));
     const float s = float(a.f("Strength") * std::sin(kPi * t.p));
-    return warpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
+    return gridWarpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
         const float f = std::max(0.f, 1.f - d / R);
         return s * f * f;
     }), t.p);
@@ -305,7 +394,7 @@ QImage kernelBandedSwirlTransition(const Args &a)
     const float R = 0.5f * std::hypot(float(t.w), float(t.h));
     const float s = float(a.f("Strength") * std::sin(kPi * t.p)) * 0.15f;
     const float freq = float(a.f("Frequency"));
-    return warpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
+    return gridWarpBoth(t, swirlMap(a.pt("Center"), [=](float d) {
         return s * fastSin(2.f * float(kPi) * freq * d / R) * std::max(0.f, 1.f - d / R);
     }), t.p);
 }
@@ -335,8 +424,8 @@ QImage kernelMagnifyTransition(const Args &a)
     const float zin = 1.f + 3.f * float(t.p);          // the old picture grows
     const float zt = 1.f + 3.f * float(1.0 - t.p);     // the new one settles from large
     const u32 wgt = weight256(t.p);
-    return warpMix(
-        t, Edge::Clamp,
+    return gridWarpTwo(
+        t,
         [=](float x, float y, float &sx, float &sy) { sx = cx + (x - cx) / zin; sy = cy + (y - cy) / zin; },
         [=](float x, float y, float &sx, float &sy) { sx = cx + (x - cx) / zt; sy = cy + (y - cy) / zt; },
         [wgt](float, float) { return wgt; });
@@ -353,7 +442,7 @@ QImage kernelCrumpleTransition(const Args &a)
 {
     const Pair t = pairOf(a);
     const float amp = float(a.f("Strength") * std::sin(kPi * t.p)) * float(std::min(t.w, t.h)) * 0.15f;
-    return warpBoth(t, crumpleMap(seedOf(a.f("RandomSeed")), amp, std::max(8.f, float(std::min(t.w, t.h)) / 8.f)), t.p);
+    return gridWarpBoth(t, crumpleMap(seedOf(a.f("RandomSeed")), amp, std::max(8.f, float(std::min(t.w, t.h)) / 8.f)), t.p);
 }
 
 QImage kernelRotateCrumpleTransition(const Args &a)
@@ -374,7 +463,7 @@ QImage kernelRotateCrumpleTransition(const Args &a)
             sy = cy - dx * s + dy * c;
         };
     };
-    return warpMix(t, Edge::Clamp, turned(cs, sn), turned(csT, snT), [wgt](float, float) { return wgt; });
+    return gridWarpTwo(t, turned(cs, sn), turned(csT, snT), [wgt](float, float) { return wgt; });
 }
 
 QImage kernelSaturateTransition(const Args &a)
@@ -462,7 +551,9 @@ QImage kernelWaterTransition(const Args &a)
         sx = x + amp * fastSin(y / cell * 3.f + phase);
         sy = y + amp * fastCos(x / cell * 3.f + phase);
     };
-    return warpMix(t, Edge::Clamp, map, map, [=](float x, float y) {
+    MapGrid g;
+    g.build(t.w, t.h, map);
+    return gridWarpMix(t, g, nullptr, [=](float x, float y) {
         // The new picture rises like water from the bottom, with a rough surface.
         const float thr = 0.7f * valueNoise(x / cell, y / cell, seed) + 0.3f * (1.f - y / h);
         return maskWeight(smoothstep(thr - 0.1, thr, level));
@@ -481,7 +572,9 @@ QImage kernelWaveTransition(const Args &a)
         sx = x + amp * fastSin(twoPi * (y / h * 3.f + off));
         sy = y;
     };
-    return warpMix(t, Edge::Clamp, map, map, [=](float x, float y) {
+    MapGrid g;
+    g.build(t.w, t.h, map);
+    return gridWarpMix(t, g, nullptr, [=](float x, float y) {
         const float front = p * 1.3f - 0.15f + 0.1f * fastSin(twoPi * (y / h * 2.f + off));
         return maskWeight(smoothstep(x / w, x / w + 0.05, front));
     });
@@ -494,7 +587,7 @@ QImage kernelWiggleTransition(const Args &a)
     const float amp = float(std::sin(kPi * t.p)) * float(std::min(t.w, t.h)) * 0.05f;
     const float cell = std::max(8.f, float(std::min(t.w, t.h)) / 6.f);
     const float phase = float(t.p) * 10.f;
-    return warpBoth(t, [=](float x, float y, float &sx, float &sy) {
+    return gridWarpBoth(t, [=](float x, float y, float &sx, float &sy) {
         const float n = valueNoise(y / cell, 0.5f, seed) * 6.283f;
         sx = x + amp * fastSin(y / cell * 2.f + phase + n);
         sy = y + amp * fastSin(x / cell * 2.f + phase - n);
