@@ -58,5 +58,5 @@ void TOrvane1::LayoutBatchPanel()
     if (QWidget *panel7 = Panel4->findChild<QWidget *>("Panel7"))
         panel7->setMaximumWidth(qMax(160, pw - 400));
     if (QWidget *preview = Panel4->findChild<QWidget *>("Image5"))
-        preview->setMaximumSize(qMax(80, pw - 20), qMax(60, ph - 400));
+        preview->setMaximumSize(qMax(80, pw - 20), qMax(120, ph - 400));
 }

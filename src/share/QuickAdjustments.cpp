@@ -10,6 +10,7 @@
 #include "edit/PictureJobs.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QRadioButton>
@@ -17,6 +18,27 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Runs the Batch panel's layout rule whenever the panel itself is resized:
+// the panel settles its size after the main window's resize handler ran.
+class ResizeWatcher : public QObject {
+public:
+    ResizeWatcher(QWidget *watched, std::function<void()> onResize) : QObject(watched), m_onResize(std::move(onResize))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_onResize();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onResize;
+};
 
 struct Adjustment {
     const char *filter;
@@ -136,6 +158,7 @@ void TOrvane1::BuildQuickAdjustments()
     }
 
     PreviewJobs.reset(new PictureJobs(Image5, Image10));
+    new ResizeWatcher(Panel4, [this] { LayoutBatchPanel(); });
 
     connect(TrackBar6, &TTrackBar::Change, this, &TOrvane1::TrackBar6Change);
     connect(TrackBar7, &TTrackBar::Change, this, &TOrvane1::TrackBar7Change);
