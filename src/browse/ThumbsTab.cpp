@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -82,12 +83,16 @@ void TOrvane1::BuildThumbsTab()
         {
             QListWidget *list = m_window->ListBox7;
             const int columns = qMax(1, m_window->ThumbColumns);
-            const int cell = qMax(kPictureSide + 10, (list->viewport()->width() - 4) / columns);
-            if (list->gridSize().width() == cell)
-                return;
-            list->setGridSize(QSize(cell, kItemHeight));
+            // The list lays items out in its width less a scroll bar's, so
+            // that a scroll bar appearing does not rewrap the rows.
+            const int usable = list->viewport()->width() - 4 - list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+            const int cell = qMax(kPictureSide + 10, usable / columns);
+            const QSize size(cell, kItemHeight);
+            if (list->gridSize() != size)
+                list->setGridSize(size);
             for (int i = 0; i < list->count(); ++i)
-                list->item(i)->setSizeHint(QSize(cell, kItemHeight));
+                if (list->item(i)->sizeHint() != size)
+                    list->item(i)->setSizeHint(size);
         }
 
     private:
