@@ -72,11 +72,18 @@ void TOrvane1::BuildThumbsTab()
         GridFollower(TOrvane1 *window) : QObject(window->ListBox7), m_window(window)
         {
             window->ListBox7->viewport()->installEventFilter(this);
+            window->installEventFilter(this);
         }
         bool eventFilter(QObject *, QEvent *event) override
         {
-            if (event->type() == QEvent::Resize)
-                fit();
+            // After the window's own resize rules have run (they count the columns).
+            if (event->type() == QEvent::Resize && !m_pending) {
+                m_pending = true;
+                QMetaObject::invokeMethod(this, [this] {
+                    m_pending = false;
+                    fit();
+                }, Qt::QueuedConnection);
+            }
             return false;
         }
         void fit()
@@ -97,6 +104,7 @@ void TOrvane1::BuildThumbsTab()
 
     private:
         TOrvane1 *m_window;
+        bool m_pending = false;
     };
     new GridFollower(this);
 

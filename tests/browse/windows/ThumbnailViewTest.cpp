@@ -281,6 +281,28 @@ TEST_F(ThumbnailViewTest, ClickOnAThumbnailPictureSelectsItsItem)
     EXPECT_EQ(Orvane1->activeTab(), MainTab::Edit);
 }
 
+TEST_F(ThumbnailViewTest, RowsHoldAsManyThumbnailsAsTheWindowWidthGivesColumns)
+{
+    const QString dir = folder("Shots");
+    for (int i = 0; i < 14; ++i)
+        writePicture(in(dir, QString("p%1.png").arg(i, 2, 10, QChar('0'))));
+    Orvane1->show();
+    list(dir);
+    for (const auto &[width, columns] : {std::pair{1200, 6}, std::pair{500, 4}, std::pair{700, 5}}) {
+        Orvane1->resize(width, 600);
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        ASSERT_EQ(Orvane1->ThumbColumns, columns) << width;
+        QListWidget *box = Orvane1->ListBox7;
+        const int firstRow = box->visualItemRect(box->item(0)).top();
+        EXPECT_EQ(box->visualItemRect(box->item(columns - 1)).top(), firstRow) << width;
+        EXPECT_GT(box->visualItemRect(box->item(columns)).top(), firstRow) << width;
+        // Every cell is wide enough for its picture.
+        EXPECT_GE(box->gridSize().width(), 85) << width;
+        EXPECT_EQ(box->item(0)->sizeHint().width(), box->gridSize().width()) << width;
+    }
+}
+
 TEST_F(ThumbnailViewTest, ThumbnailWhoseFileVanishedOpensAsNothingAndReportsTheError)
 {
     const QString dir = folder("Shots");
