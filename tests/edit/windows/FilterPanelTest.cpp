@@ -33,8 +33,7 @@ TEST_F(FilterPanelTest, StartUpListsTheCategoriesAndSelectsTheFirstTransition)
                                   "  Geometry", "  Style", "  Tiles", "  Transition"}));
     const QStringList transitions = filters::filtersInCategory("Transition");
     for (QListWidget *list : {w->ListBox4, w->ListBox12}) {
-        if (!list)
-            continue;
+        ASSERT_NE(list, nullptr);
         ASSERT_EQ(list->count(), transitions.size());
         EXPECT_EQ(list->currentRow(), 0);
         EXPECT_EQ(list->item(0)->text(), transitions.first());
