@@ -42,8 +42,9 @@ fuzz: deps
 
 # Screenshots of every window under Xvfb into docs/screenshots.
 screenshots: build
-	ORVANE_SCREENSHOT_DIR=$(REPO)/docs/screenshots xvfb-run -a -s "-screen 0 1280x900x24" \
-	  $(BUILD)/tests/core/screenshots/core_screenshot_tests
+	@set -e; for t in $$(find $(BUILD)/tests -type f -executable -name '*screenshot_tests' | sort); do \
+	  echo "== $$t"; ORVANE_SCREENSHOT_DIR=$(REPO)/docs/screenshots QT_QPA_PLATFORM=xcb \
+	  xvfb-run -a -s "-screen 0 1280x900x24" "$$t"; done
 
 clean:
 	rm -rf $(BUILD)
