@@ -115,14 +115,14 @@ void TOrvane1::BuildShapesSubTab()
     ListBox8 = makeControl<QListWidget>(TabItem8, "ListBox8", "Shapes", "Select Shape to Add to Photo");
     ListBox8->setFixedWidth(250);
     ListBox8->addItems(shapes::shapeNames());
-    layout->addWidget(ListBox8);
+    layout->addWidget(ListBox8, 0, Qt::AlignTop);
 
     auto *side = new QVBoxLayout;
     Image7 = makeControl<TImage>(TabItem8, "Image7", "Shape preview", QString());
     Image7->setFixedSize(shapes::kPreviewSize, shapes::kPreviewSize);
     Image7->setWrapMode(TImage::WrapMode::Original);
     Image7->setStyleSheet("background: transparent;");
-    side->addWidget(Image7);
+    side->addWidget(Image7, 0, Qt::AlignLeft);
 
     auto *frames = new QGridLayout;
     GRPSHPINN = group(TabItem8, "GRPSHPINN", " INN ", QString());
