@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -108,6 +109,7 @@ TSelectionPoint::TSelectionPoint(TImage *picture, QPointF pos) : QWidget(picture
 {
     setFixedSize(2 * kGripSize + 1, 2 * kGripSize + 1);
     setCursor(Qt::SizeAllCursor);
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_TranslucentBackground);
     picture->installEventFilter(this);
     connect(picture, &TImage::bitmapChanged, this, &TSelectionPoint::Relocate);
@@ -165,15 +167,38 @@ void TSelectionPoint::mouseMoveEvent(QMouseEvent *e)
     if (!m_dragging)
         return;
     const QPointF centreInPicture = mapToParent(e->position() - m_grab);
-    QPointF pos = m_picture->toBitmap(centreInPicture);
-    // The grip stays on the picture.
-    const QSize size = m_picture->Bitmap().size();
-    if (!size.isEmpty())
-        pos = QPointF(std::clamp(pos.x(), 0.0, double(size.width())), std::clamp(pos.y(), 0.0, double(size.height())));
+    const QPointF pos = clamped(m_picture->toBitmap(centreInPicture));
     if (pos == m_pos)
         return;
     SetPosition(pos);
     emit Track();
+}
+
+QPointF TSelectionPoint::clamped(QPointF pos) const
+{
+    // The grip stays on the picture.
+    const QSize size = m_picture->Bitmap().size();
+    if (size.isEmpty())
+        return pos;
+    return QPointF(std::clamp(pos.x(), 0.0, double(size.width())), std::clamp(pos.y(), 0.0, double(size.height())));
+}
+
+void TSelectionPoint::keyPressEvent(QKeyEvent *e)
+{
+    const double step = e->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    QPointF d;
+    switch (e->key()) {
+    case Qt::Key_Left: d = {-step, 0}; break;
+    case Qt::Key_Right: d = {step, 0}; break;
+    case Qt::Key_Up: d = {0, -step}; break;
+    case Qt::Key_Down: d = {0, step}; break;
+    default: QWidget::keyPressEvent(e); return;
+    }
+    const QPointF pos = clamped(m_pos + d);
+    if (pos != m_pos) {
+        SetPosition(pos);
+        emit Track();
+    }
 }
 
 void TSelectionPoint::mouseReleaseEvent(QMouseEvent *e)

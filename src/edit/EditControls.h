@@ -83,9 +83,13 @@ protected:
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    // Arrow keys move the focused grip by a pixel (ten with Shift).
+    void keyPressEvent(QKeyEvent *) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QPointF clamped(QPointF pos) const;
+
     TImage *m_picture;
     QPointF m_pos;
     QPointF m_grab; // pointer offset from the grip's centre while dragging

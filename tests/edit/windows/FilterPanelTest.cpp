@@ -80,6 +80,11 @@ TEST_F(FilterPanelTest, AClickOnTheListsChoosesTheFilter)
     EXPECT_EQ(w->Filter->name(), "Invert");
     EXPECT_EQ(w->Rec.Name, "Invert");
     EXPECT_TRUE(samePicture(w->Image1->Bitmap(), expected("Invert")));
+
+    // Enter on the lists chooses as a click does.
+    w->ListBox2->setCurrentItem(itemWithText(w->ListBox2, "  Monochrome"));
+    QTest::keyClick(w->ListBox2, Qt::Key_Return);
+    EXPECT_EQ(w->Filter->name(), "Monochrome");
 }
 
 TEST_F(FilterPanelTest, EachChoiceStartsFromTheOpenedPicture)
@@ -231,6 +236,15 @@ TEST_F(FilterPanelTest, PointParametersGetAGripThatMovesTheCentre)
     EXPECT_EQ(w->EditFilter->pointValue("Center"), moved);
     EXPECT_TRUE(samePicture(w->Image1->Bitmap(), expected("Swirl", [&](filters::Filter &f) {
         f.setPoint("Center", moved);
+    })));
+
+    // From the keyboard: an arrow key moves the centre a pixel, Shift ten.
+    QTest::keyClick(grip, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(grip, Qt::Key_Down);
+    EXPECT_EQ(grip->Position(), moved + QPointF(-10, 1));
+    EXPECT_EQ(w->EditFilter->pointValue("Center"), grip->Position());
+    EXPECT_TRUE(samePicture(w->Image1->Bitmap(), expected("Swirl", [&](filters::Filter &f) {
+        f.setPoint("Center", moved + QPointF(-10, 1));
     })));
 
     chooseFilter("Style", "Sepia");
