@@ -339,6 +339,7 @@ public:
     orvane::FileDialogRequest SaveDialog1; // the save dialog as last prepared
     orvane::undo::SnapshotWriter *UndoWriter = nullptr; // step files, written on a worker thread
     bool EditsPastFullHistory = false; // the working picture changed after the history was full
+    std::vector<QImage> SparePictures; // buffers of earlier working pictures, reused for copies
 
     QToolButton *TDLine = nullptr, *TDRect = nullptr, *TDRndRect = nullptr, *TDEclipse = nullptr,
                 *TDArch = nullptr, *TDDots = nullptr, *TDOnOff = nullptr, *TDrwOnOffBtn = nullptr,

@@ -12,6 +12,7 @@
 #include "edit/EditPictureFiles.h"
 
 #include <QCheckBox>
+#include <QColorSpace>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -593,6 +595,66 @@ static void dragRectangle(QRectF &rect, float pressX, float pressY, float X, flo
     rect.setTop(pressY);
 }
 
+// Takes the picture out of a picture control (quietly: it is put back or
+// replaced at once), so that the control no longer shares it.
+static QImage takePicture(TImage *image)
+{
+    QImage picture = image->Bitmap();
+    const QSignalBlocker quiet(image);
+    image->setBitmap(QImage());
+    return picture;
+}
+
+// Pictures of a few megabytes and more are worth keeping for reuse.
+constexpr qsizetype kRecycleBytes = qsizetype(4) << 20;
+constexpr size_t kSparePictures = 2;
+
+// Keeps a picture that the working picture no longer uses, so that a later
+// copy can reuse its memory once nothing else (a queued undo write) holds it.
+static void recycle(TOrvane1 &w, QImage &&old, const QImage &stillInUse = QImage())
+{
+    if (old.isNull() || old.sizeInBytes() < kRecycleBytes || old.cacheKey() == stillInUse.cacheKey())
+        return;
+    for (const QImage &spare : w.SparePictures)
+        if (spare.cacheKey() == old.cacheKey())
+            return;
+    w.SparePictures.push_back(std::move(old));
+    if (w.SparePictures.size() > kSparePictures)
+        w.SparePictures.erase(w.SparePictures.begin());
+}
+
+// A copy of source that the caller alone holds. A big picture is copied into
+// the buffer of a spare picture of the same layout when one is free: fresh
+// memory of a 24-megapixel picture costs its page faults on every stroke.
+static QImage writableCopy(TOrvane1 &w, const QImage &source)
+{
+    if (source.isNull())
+        return source;
+    for (auto it = w.SparePictures.begin(); it != w.SparePictures.end(); ++it) {
+        if (!it->isDetached() || it->size() != source.size() || it->format() != source.format() ||
+            it->bytesPerLine() != source.bytesPerLine())
+            continue;
+        QImage spare = std::move(*it);
+        w.SparePictures.erase(it);
+        std::memcpy(spare.bits(), source.constBits(), size_t(source.sizeInBytes()));
+        spare.setColorSpace(source.colorSpace());
+        spare.setDotsPerMeterX(source.dotsPerMeterX());
+        spare.setDotsPerMeterY(source.dotsPerMeterY());
+        return spare;
+    }
+    return source.copy();
+}
+
+// The picture itself when nothing else holds it, else a copy of it.
+static QImage writable(TOrvane1 &w, QImage &&picture)
+{
+    if (picture.isNull() || picture.isDetached())
+        return std::move(picture);
+    QImage copy = writableCopy(w, picture);
+    recycle(w, std::move(picture));
+    return copy;
+}
+
 void TOrvane1::Image1MouseMove(float X, float Y)
 {
     if (!DRAW_FLG || !MOUSEDOWN_FLG)
@@ -601,9 +663,11 @@ void TOrvane1::Image1MouseMove(float X, float Y)
     WKENDREG_Y = Y;
     if (DRAW4_FLG)
         return;
-    QImage picture = Image6->Bitmap();
+    // Every move starts again from the stroke snapshot.
+    QImage previous = takePicture(Image1);
     if (isRectangleMode(DRAW_MODE)) {
         dragRectangle(WKRECT, WKBGNREG_X, WKBGNREG_Y, X, Y);
+        QImage picture = writableCopy(*this, Image6->Bitmap());
         if (!picture.isNull()) {
             makePaintable(picture);
             QPainter painter;
@@ -611,18 +675,11 @@ void TOrvane1::Image1MouseMove(float X, float Y)
             painter.setPen(strokePen(Image1Canvas));
             strokeFigure(painter, DRAW_MODE, WKRECT);
         }
+        Image1->setBitmap(picture);
+    } else {
+        Image1->setBitmap(Image6->Bitmap());
     }
-    Image1->setBitmap(picture);
-}
-
-// Takes the working picture out of Image1 so that painting on it copies it
-// only when the snapshot or a queued undo write still shares it.
-static QImage takeWorkingPicture(TImage *image)
-{
-    QImage picture = image->Bitmap();
-    const QSignalBlocker quiet(image);
-    image->setBitmap(QImage());
-    return picture;
+    recycle(*this, std::move(previous), Image6->Bitmap());
 }
 
 void TOrvane1::Image1MouseUp(Qt::MouseButton, float X, float Y)
@@ -641,7 +698,11 @@ void TOrvane1::Image1MouseUp(Qt::MouseButton, float X, float Y)
     if (plainTool)
         Image1Canvas.fillColor = Image1Canvas.strokeColor = QColor::fromRgba(DRAW_COLOR);
 
-    QImage picture = takeWorkingPicture(Image1);
+    // The snapshot is replaced below: dropping it first lets the stroke paint
+    // on the working picture in place when no queued undo write holds it.
+    QImage picture = takePicture(Image1);
+    recycle(*this, takePicture(Image6), picture);
+    picture = writable(*this, std::move(picture));
     if (!picture.isNull()) {
         makePaintable(picture);
         if (DRAW2_FLG && DRAW_MODE == kShape) {
@@ -762,7 +823,7 @@ void TOrvane1::Image8MouseUp(Qt::MouseButton, float, float)
 {
     if (!DRAW3_FLG || !MOUSEDOWN_FLG2)
         return;
-    QImage picture = takeWorkingPicture(Image8);
+    QImage picture = takePicture(Image8);
     outlineArea(picture, WKRECT2);
     Image8->setBitmap(picture);
     MOUSEDOWN_FLG2 = false;
