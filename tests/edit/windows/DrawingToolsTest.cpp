@@ -209,6 +209,15 @@ TEST_F(DrawingTest, LineHasNoPreviewAndIsDrawnAtTheRelease)
     EXPECT_TRUE(near(pixel(198, 49), kRed));
     EXPECT_EQ(pixel(105, 40), kPaper);
     EXPECT_EQ(pixel(250, 60), kPaper);
+    // The opened picture, which shared the working picture's pixels, is not painted on.
+    EXPECT_EQ(w->Image2->Bitmap().pixel(105, 30), kPaper);
+    // Nor is a step file still queued when the next stroke paints.
+    stroke({10, 200}, {300, 200});
+    w->FinishUndoWrites();
+    const QImage step2(rootFile("Temp/photo@2.png"));
+    ASSERT_FALSE(step2.isNull());
+    EXPECT_TRUE(near(step2.pixel(105, 30), kRed));
+    EXPECT_EQ(step2.pixel(150, 200), kPaper);
 }
 
 TEST_F(DrawingTest, DotToolLeavesADotAtAClick)
