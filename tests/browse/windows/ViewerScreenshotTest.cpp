@@ -2,6 +2,7 @@
 // large photo on the Edit tab. With ORVANE_SCREENSHOT_DIR set the pictures
 // are kept there (docs/screenshots when run by hand).
 #include "BrowseFixture.h"
+#include "app/Screenshots.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -15,42 +16,11 @@ using namespace orvane::testing;
 
 namespace {
 
-class ViewerScreenshotTest : public BrowseFixture {
-protected:
-    QImage shoot(QWidget *window, const QString &name)
-    {
-        window->raise();
-        window->activateWindow();
-        for (int i = 0; i < 10; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(30);
-        }
-        QImage shot = window->screen()->grabWindow(0, window->x(), window->y(), window->width(), window->height())
-                          .toImage();
-        if (shot.isNull() || shot.width() < 10)
-            shot = window->grab().toImage();
-        const QByteArray dir = qgetenv("ORVANE_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-        return shot;
-    }
-
-    static int distinctColours(const QImage &image, QRect area = {})
-    {
-        QSet<QRgb> colours;
-        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-        if (area.isNull())
-            area = rgb.rect();
-        for (int y = area.top(); y <= area.bottom(); y += 3)
-            for (int x = area.left(); x <= area.right(); x += 3)
-                colours.insert(rgb.pixel(x, y));
-        return colours.size();
-    }
-};
+class ViewerScreenshotTest : public BrowseFixture {};
 
 TEST_F(ViewerScreenshotTest, FolderOfPhotosAndALargePhotoOnTheEditTab)
 {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!onXServer())
         GTEST_SKIP() << "needs an X server (run under xvfb-run)";
     const QString dir = folder("Holiday");
     const QSize sizes[] = {{640, 480}, {3000, 2000}, {480, 640}, {1600, 1200}, {800, 533},
@@ -69,7 +39,7 @@ TEST_F(ViewerScreenshotTest, FolderOfPhotosAndALargePhotoOnTheEditTab)
     Orvane1->setActiveTab(MainTab::ThumbNails);
     list(dir);
     ASSERT_EQ(Orvane1->ListBox7->count(), 12);
-    const QImage thumbs = shoot(Orvane1, "thumbnails");
+    const QImage thumbs = shootWindow(Orvane1, "thumbnails");
     ASSERT_EQ(thumbs.size(), Orvane1->size());
     const QRect listArea(Orvane1->ListBox7->mapTo(Orvane1, QPoint(0, 0)), Orvane1->ListBox7->size());
     EXPECT_GT(distinctColours(thumbs, listArea), 200); // photos, not empty cells
@@ -80,7 +50,7 @@ TEST_F(ViewerScreenshotTest, FolderOfPhotosAndALargePhotoOnTheEditTab)
     Orvane1->setActiveTab(MainTab::Edit);
     dialogs->openNext({in(dir, "canyon.jpg")});
     Orvane1->TOpenBtnClick();
-    const QImage edit = shoot(Orvane1, "edit-photo");
+    const QImage edit = shootWindow(Orvane1, "edit-photo");
     EXPECT_EQ(Orvane1->Image1->size(), QSize(3000, 2000));
     EXPECT_TRUE(Orvane1->ScrollBox1->horizontalScrollBar()->isVisible());
     const QRect boxArea(Orvane1->ScrollBox1->mapTo(Orvane1, QPoint(0, 0)), Orvane1->ScrollBox1->size());

@@ -3,6 +3,7 @@
 // render with its controls; with ORVANE_SCREENSHOT_DIR set the pictures are
 // kept there (docs/screenshots when run by `make screenshots`).
 #include "app/AppFixture.h"
+#include "app/Screenshots.h"
 
 #include "core/TOrvane1.h"
 #include "help/TMessageWin1.h"
@@ -11,10 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <QSet>
 #include <QTabWidget>
-#include <QTest>
 #include <QToolButton>
 
 using namespace orvane;
@@ -22,43 +20,13 @@ using namespace orvane::testing;
 
 namespace {
 
-class ScreenshotTest : public AppFixture {
-protected:
-    // Grabs what the screen shows of the window, as a person sees it.
-    QImage shoot(QWidget *window, const QString &name)
-    {
-        window->raise();
-        window->activateWindow();
-        for (int i = 0; i < 10; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(30);
-        }
-        QImage shot = window->screen()->grabWindow(0, window->x(), window->y(), window->width(), window->height())
-                          .toImage();
-        if (shot.isNull() || shot.width() < 10)
-            shot = window->grab().toImage();
-        const QByteArray dir = qgetenv("ORVANE_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-        return shot;
-    }
-
-    static int distinctColours(const QImage &image)
-    {
-        QSet<QRgb> colours;
-        const QImage small = image.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < small.height(); y += 3)
-            for (int x = 0; x < small.width(); x += 3)
-                colours.insert(small.pixel(x, y));
-        return colours.size();
-    }
-};
+class ScreenshotTest : public AppFixture {};
 
 } // namespace
 
 TEST_F(ScreenshotTest, MainWindowOnEveryTab)
 {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!onXServer())
         GTEST_SKIP() << "needs an X server (run under xvfb-run)";
     createWindows();
     Orvane1->QKSTRTNO_FLG = true;
@@ -72,7 +40,7 @@ TEST_F(ScreenshotTest, MainWindowOnEveryTab)
                 {MainTab::CloudEMail, "main-cloud-email"}};
     for (const auto &t : tabs) {
         Orvane1->setActiveTab(t.tab);
-        const QImage shot = shoot(Orvane1, t.name);
+        const QImage shot = shootWindow(Orvane1, t.name);
         ASSERT_FALSE(shot.isNull()) << t.name;
         EXPECT_EQ(shot.size(), Orvane1->size()) << t.name;
         EXPECT_GT(distinctColours(shot), 8) << t.name; // styled controls, not a blank window
@@ -84,20 +52,20 @@ TEST_F(ScreenshotTest, MainWindowOnEveryTab)
 
 TEST_F(ScreenshotTest, GettingStartedAndMessageWindows)
 {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!onXServer())
         GTEST_SKIP() << "needs an X server (run under xvfb-run)";
     createWindows();
     showMain();
     ASSERT_TRUE(QuikStart1->isVisible());
     QuikStart1->move(40, 40);
-    const QImage tour = shoot(QuikStart1, "getting-started");
+    const QImage tour = shootWindow(QuikStart1, "getting-started");
     EXPECT_GT(distinctColours(tour), 8);
     EXPECT_TRUE(QuikStart1->NextBtn->isVisible());
     QuikStart1->close();
 
     Orvane1->MESSAGEWIN_MSG = "Save Edits to Photo before Loading new Photo?";
     MessageWin1->show();
-    const QImage message = shoot(MessageWin1, "message-window");
+    const QImage message = shootWindow(MessageWin1, "message-window");
     EXPECT_GT(distinctColours(message), 4);
     EXPECT_EQ(MessageWin1->Label1->text(), Orvane1->MESSAGEWIN_MSG);
     EXPECT_TRUE(MessageWin1->OKBtn->isVisible());

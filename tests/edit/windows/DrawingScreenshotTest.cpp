@@ -2,6 +2,7 @@
 // text and three shapes drawn on it through the pointer handlers, and the
 // Shapes and Merge sub-tabs. With ORVANE_SCREENSHOT_DIR set the pictures are
 // kept there (docs/screenshots).
+#include "app/Screenshots.h"
 #include "app/AppFixture.h"
 
 #include "core/TOrvane1.h"
@@ -30,7 +31,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        if (QGuiApplication::platformName() != "xcb")
+        if (!onXServer())
             GTEST_SKIP() << "needs an X server (run under xvfb-run)";
         createWindows();
         w = Orvane1;
@@ -67,32 +68,7 @@ protected:
         emit w->Image1->released(Qt::LeftButton, to);
     }
 
-    QImage shoot(const QString &name)
-    {
-        w->raise();
-        w->activateWindow();
-        for (int i = 0; i < 10; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(30);
-        }
-        QImage shot = w->screen()->grabWindow(0, w->x(), w->y(), w->width(), w->height()).toImage();
-        if (shot.isNull() || shot.width() < 10)
-            shot = w->grab().toImage();
-        const QByteArray dir = qgetenv("ORVANE_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-        return shot;
-    }
-
-    static int distinctColours(const QImage &image)
-    {
-        QSet<QRgb> colours;
-        const QImage small = image.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < small.height(); y += 3)
-            for (int x = 0; x < small.width(); x += 3)
-                colours.insert(small.pixel(x, y));
-        return colours.size();
-    }
+    QImage shoot(const QString &name) { return shootWindow(w, name); }
 
     // Where a picture pixel of the working picture appears in a window shot.
     QRgb onScreen(const QImage &shot, int x, int y) const

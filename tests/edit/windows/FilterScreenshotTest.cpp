@@ -3,6 +3,7 @@
 // Batch tab's quick adjustments previewing a photo. With
 // ORVANE_SCREENSHOT_DIR set the pictures are kept there (docs/screenshots
 // when run by hand).
+#include "app/Screenshots.h"
 #include "EditFixture.h"
 
 #include <QApplication>
@@ -94,35 +95,6 @@ QImage landscape(int width, int height)
 
 class FilterScreenshotTest : public EditWindowTest {
 protected:
-    QImage shoot(QWidget *window, const QString &name)
-    {
-        window->raise();
-        window->activateWindow();
-        for (int i = 0; i < 10; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(30);
-        }
-        QImage shot = window->screen()->grabWindow(0, window->x(), window->y(), window->width(), window->height())
-                          .toImage();
-        if (shot.isNull() || shot.width() < 10)
-            shot = window->grab().toImage();
-        const QByteArray dir = qgetenv("ORVANE_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-        return shot;
-    }
-
-    static int distinctColours(const QImage &image, QRect area)
-    {
-        QSet<QRgb> colours;
-        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-        area &= rgb.rect();
-        for (int y = area.top(); y <= area.bottom(); y += 3)
-            for (int x = area.left(); x <= area.right(); x += 3)
-                colours.insert(rgb.pixel(x, y));
-        return colours.size();
-    }
-
     QRect inWindow(QWidget *widget) const
     {
         return QRect(widget->mapTo(w, QPoint(0, 0)), widget->size());
@@ -144,7 +116,7 @@ protected:
 
 TEST_F(FilterScreenshotTest, EditSubTabWithAFilterAndItsRows)
 {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!onXServer())
         GTEST_SKIP() << "needs an X server (run under xvfb-run)";
     w->QKSTRTNO_FLG = true;
     showMain();
@@ -156,7 +128,7 @@ TEST_F(FilterScreenshotTest, EditSubTabWithAFilterAndItsRows)
     chooseFilter("Distortion", "Ripple");
     // Every row has faded in after (rows - 1) / 10 + 0.5 s.
     QTest::qWait(1200);
-    const QImage shot = shoot(w, "edit-filter");
+    const QImage shot = shootWindow(w, "edit-filter");
     ASSERT_FALSE(shot.isNull());
 
     ASSERT_GE(w->ListBox3->count(), 3);
@@ -182,7 +154,7 @@ TEST_F(FilterScreenshotTest, EditSubTabWithAFilterAndItsRows)
 
 TEST_F(FilterScreenshotTest, BatchQuickAdjustmentsPreviewAPhoto)
 {
-    if (QGuiApplication::platformName() != "xcb")
+    if (!onXServer())
         GTEST_SKIP() << "needs an X server (run under xvfb-run)";
     w->QKSTRTNO_FLG = true;
     showMain();
@@ -193,7 +165,7 @@ TEST_F(FilterScreenshotTest, BatchQuickAdjustmentsPreviewAPhoto)
     w->TrackBar6->SetValue(0.15);
     w->CHKBRIGHT->setChecked(true);
     w->TrackBar8->SetValue(-0.12);
-    const QImage shot = shoot(w, "batch-adjust");
+    const QImage shot = shootWindow(w, "batch-adjust");
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(w->Panel6->isVisible());
     EXPECT_TRUE(w->Image5->isVisible());
