@@ -66,22 +66,7 @@ QString exponentText(double v)
     return text;
 }
 
-// QPainter cannot draw on palette, grey or alpha-only pictures.
-void makePaintable(QImage &image)
-{
-    switch (image.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-    case QImage::Format_Alpha8:
-    case QImage::Format_Grayscale8:
-    case QImage::Format_Grayscale16:
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        break;
-    default:
-        break;
-    }
-}
+using orvane::shapes::makePaintable;
 
 QPen strokePen(const orvane::shapes::CanvasStyle &canvas, Qt::PenCapStyle cap = Qt::FlatCap)
 {

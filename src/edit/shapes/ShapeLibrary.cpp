@@ -98,22 +98,6 @@ const RectEntry *rectEntry(int index)
     return nullptr;
 }
 
-// Formats QPainter cannot draw on are widened first.
-void makePaintable(QImage &image)
-{
-    switch (image.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-    case QImage::Format_Alpha8:
-    case QImage::Format_Grayscale8:
-    case QImage::Format_Grayscale16:
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        break;
-    default:
-        break;
-    }
-}
 
 // One opened canvas scene on a picture: antialiased drawing at opacity 1.
 class Scene {
@@ -213,6 +197,23 @@ void frameOnPicture(Frame which, ShapeFields &fields, const ShapeControls &contr
 }
 
 } // namespace
+
+// Formats QPainter cannot draw on are widened first.
+void makePaintable(QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+    case QImage::Format_Indexed8:
+    case QImage::Format_Alpha8:
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Grayscale16:
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        break;
+    default:
+        break;
+    }
+}
 
 const QStringList &shapeNames()
 {

@@ -141,4 +141,8 @@ void setShapePenWidth(ShapeFields &fields, CanvasStyle &pictureCanvas, int value
 void ShapeDraw(ShapeFields &fields, const ShapeControls &controls, QImage &picture, CanvasStyle &canvas,
                QPointF press);
 
+// Widens a picture in a format QPainter cannot draw on (palette, grey,
+// alpha-only) to premultiplied ARGB32; other pictures are left as they are.
+void makePaintable(QImage &image);
+
 } // namespace orvane::shapes
