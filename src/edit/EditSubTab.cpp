@@ -262,33 +262,28 @@ void TOrvane1::ResizePicture()
     NEEDSAVE_FLG = true;
 }
 
+// With the aspect lock on, the other size field follows the typed one. The
+// lock is unchecked while writing, so the other field does not answer back.
+static void followAspect(QCheckBox *lock, const QSize &picture, QLineEdit *typed, QLineEdit *other, bool typedIsHeight)
+{
+    if (!lock || !lock->isChecked() || picture.isEmpty())
+        return;
+    lock->setChecked(false);
+    const float ratio = typedIsHeight ? float(picture.width()) / float(picture.height())
+                                      : float(picture.height()) / float(picture.width());
+    const float typedSize = float(orvane::LeadingInteger(typed->text()));
+    other->setText(QString::number(orvane::RoundHalfEven(typedSize * ratio)));
+    lock->setChecked(true);
+}
+
 void TOrvane1::RSzeHBtnChangeTracking()
 {
-    if (!CHKASPK || !CHKASPK->isChecked())
-        return;
-    const QSize picture = Image1->Bitmap().size();
-    if (picture.isEmpty())
-        return;
-    // Unchecked while writing, so the width field does not answer the change.
-    CHKASPK->setChecked(false);
-    const float ratio = float(picture.width()) / float(picture.height());
-    const float height = float(orvane::LeadingInteger(RSzeHBtn->text()));
-    RSzeWBtn->setText(QString::number(orvane::RoundHalfEven(height * ratio)));
-    CHKASPK->setChecked(true);
+    followAspect(CHKASPK, Image1->Bitmap().size(), RSzeHBtn, RSzeWBtn, true);
 }
 
 void TOrvane1::RSzeWBtnChange()
 {
-    if (!CHKASPK || !CHKASPK->isChecked())
-        return;
-    const QSize picture = Image1->Bitmap().size();
-    if (picture.isEmpty())
-        return;
-    CHKASPK->setChecked(false);
-    const float ratio = float(picture.height()) / float(picture.width());
-    const float width = float(orvane::LeadingInteger(RSzeWBtn->text()));
-    RSzeHBtn->setText(QString::number(orvane::RoundHalfEven(width * ratio)));
-    CHKASPK->setChecked(true);
+    followAspect(CHKASPK, Image1->Bitmap().size(), RSzeWBtn, RSzeHBtn, false);
 }
 
 void TOrvane1::RSzeHBtnKeyDown(int key)
